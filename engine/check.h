@@ -1,0 +1,19 @@
+#pragma once
+// Structural check of a table's files: headers, block chain and free list, record counts, key
+// order and uniqueness, the .PX against the data, .MB references and the .VAL file.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace ravelda::engine {
+
+struct CheckProblem {
+    std::filesystem::path file; // the file at fault
+    std::string message;        // what is wrong, e.g. "block 3: records out of key order"
+};
+
+// Reads the table read-only (rolling back nothing) and lists every problem found; empty when
+// the table is sound. Never throws for a damaged table: an unreadable file is one problem.
+std::vector<CheckProblem> checkTable(const std::filesystem::path& dbPath);
+
+} // namespace ravelda::engine

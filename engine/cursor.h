@@ -1,0 +1,110 @@
+#pragma once
+// A cursor over the rows of an open table: key order for keyed tables, physical (block chain)
+// order for unkeyed ones.
+//
+// Movement follows the classic dataset rules: first() and last() set bof()/eof() for an empty
+// table; next() on the last row leaves the cursor there and sets eof(); prior() on the first row
+// sets bof(). Any successful move clears both flags except that first() sets bof() and last()
+// sets eof().
+#include "engine/types.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ravelda::engine {
+
+class Table;
+
+// An opaque, copyable mark of one row. It stays on its row when other rows are inserted or
+// deleted; it becomes invalid when its own row is deleted (or its key changed).
+class Bookmark {
+public:
+    Bookmark() = default;
+    bool empty() const { return data_.empty(); }
+    bool operator==(const Bookmark&) const = default;
+    // For engine use: the encoded identity of the row.
+    explicit Bookmark(std::string data) : data_(std::move(data)) {}
+    const std::string& data() const { return data_; }
+
+private:
+    std::string data_;
+};
+
+// Results of Cursor::compare, with the classic values.
+enum BookmarkOrder : int {
+    bmBefore = -1, // the first bookmark is before the second
+    bmSame = 0,    // the same row
+    bmAfter = 1,   // the first bookmark is after the second
+    bmSameKey = 2, // different rows with equal keys (not possible with a primary key)
+};
+
+struct LocateOptions {
+    bool partialKey = false;      // a Text value matches a field that starts with it
+    bool caseInsensitive = false; // Text compared without regard to case
+};
+
+class Cursor {
+public:
+    explicit Cursor(Table& table);
+    ~Cursor();
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+
+    Table& table() const;
+
+    // Moves; each returns whether the cursor is on a row afterwards.
+    bool first();
+    bool last();
+    bool next();  // false (and eof) at the end
+    bool prior(); // false (and bof) at the start
+    // Moves n rows forward (negative: backward); returns the distance actually moved (signed).
+    std::int64_t moveBy(std::int64_t n);
+    bool bof() const;
+    bool eof() const;
+    // Whether the cursor is on a row (false on an empty table or after the current row went).
+    bool hasRow() const;
+
+    std::int64_t recordCount() const;
+    // 1-based position of the current row in cursor order; 0 when there is none.
+    std::int64_t recordNumber() const;
+    // Moves to the row at 1-based position n (clamped to 1..recordCount()).
+    void setRecordNumber(std::int64_t n);
+
+    // The current row, one value per field (Error NotFound when there is no current row).
+    std::vector<Value> row() const;
+    Value value(int fieldIndex) const;
+
+    Bookmark bookmark() const; // of the current row (empty when there is none)
+    // Moves to the bookmarked row; false (cursor unchanged) when the row is gone.
+    bool gotoBookmark(const Bookmark& bookmark);
+    bool bookmarkValid(const Bookmark& bookmark) const;
+    // bmBefore, bmSame, bmAfter or bmSameKey; bookmarks of rows that are gone compare by the
+    // position they had.
+    int compare(const Bookmark& a, const Bookmark& b) const;
+
+    // Finds the first row (in cursor order) whose fields equal the values. Uses the primary index
+    // when the fields are a prefix of the key and the comparison allows. Found: the row becomes
+    // current and true is returned; else the cursor stays and false is returned.
+    bool locate(const std::vector<int>& fieldIndexes, const std::vector<Value>& values,
+                const LocateOptions& options = {});
+
+    // Stores a new row (one value per field; Null AutoInc fields are issued); the cursor then
+    // sits on it. Error KeyViolation ("Key violation") for a duplicate key, nothing written.
+    void insert(const std::vector<Value>& row);
+    // Replaces the current row (the key may change; the cursor follows the row).
+    void update(const std::vector<Value>& row);
+    // Deletes the current row; the cursor moves to the row that followed it (or the new last).
+    void remove();
+
+    // Re-reads the file state and returns to the current row (or its position when it went).
+    void refresh();
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace ravelda::engine
