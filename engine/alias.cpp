@@ -1,0 +1,226 @@
+// The alias file: where it is, how it reads and how it is rewritten.
+#include "engine/alias.h"
+
+#include "engine/error.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ravelda::engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+    const char* space = " \t\r\n\f\v";
+    auto b = s.find_first_not_of(space);
+    if (b == std::string_view::npos) return {};
+    auto e = s.find_last_not_of(space);
+    return s.substr(b, e - b + 1);
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 'A' && ca <= 'Z') ca = ca - 'A' + 'a';
+        if (cb >= 'A' && cb <= 'Z') cb = cb - 'A' + 'a';
+        if (ca != cb) return false;
+    }
+    return true;
+}
+
+[[noreturn]] void ioError(const fs::path& file, const std::string& what) {
+    throw Error(Error::Kind::Io, file, what + ": " + std::strerror(errno));
+}
+
+void writeAll(int fd, const std::string& data, const fs::path& file) {
+    const char* p = data.data();
+    std::size_t left = data.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ioError(file, "cannot write");
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+} // namespace
+
+std::vector<fs::path> aliasFileCandidates() {
+    if (const char* env = std::getenv("RAVELDA_ALIAS_FILE"); env && *env) return {fs::path(env)};
+    std::vector<fs::path> out;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        out.push_back(fs::path(home) / ".config" / "ravelda" / "aliases.conf");
+    out.push_back("/etc/ravelda/aliases.conf");
+    return out;
+}
+
+fs::path aliasWriteFile() {
+    return aliasFileCandidates().front();
+}
+
+bool isValidAliasName(std::string_view name) {
+    if (name.empty() || name.size() > 64) return false;
+    for (char c : name) {
+        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                  c == '_' || c == '-' || c == '.';
+        if (!ok) return false;
+    }
+    return true;
+}
+
+AliasFile AliasFile::load() {
+    auto candidates = aliasFileCandidates();
+    for (const auto& c : candidates) {
+        std::error_code ec;
+        if (fs::exists(c, ec)) return loadFile(c);
+    }
+    AliasFile none;
+    none.file_ = candidates.front();
+    return none;
+}
+
+AliasFile AliasFile::loadFile(const fs::path& file) {
+    AliasFile out;
+    out.file_ = file;
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return out;
+    if (fs::is_directory(file, ec)) throw Error(Error::Kind::Io, file, "alias file is a folder");
+    std::ifstream in(file, std::ios::binary);
+    if (!in) ioError(file, "cannot read the alias file");
+    out.exists_ = true;
+    std::string raw;
+    int lineNo = 0;
+    while (std::getline(in, raw)) {
+        ++lineNo;
+        std::string_view t = trim(raw);
+        if (t.empty() || t.front() == '#') {
+            out.lines_.push_back({raw, {}, {}});
+            continue;
+        }
+        auto eq = t.find('=');
+        std::string where = "line " + std::to_string(lineNo) + ": ";
+        if (eq == std::string_view::npos)
+            throw Error(Error::Kind::Corrupt, file,
+                        where + "expected NAME=FOLDER, found '" + std::string(t) + "'");
+        auto name = trim(t.substr(0, eq));
+        auto folder = trim(t.substr(eq + 1));
+        if (!isValidAliasName(name))
+            throw Error(Error::Kind::Corrupt, file,
+                        where + "invalid alias name '" + std::string(name) + "'");
+        if (folder.empty())
+            throw Error(Error::Kind::Corrupt, file,
+                        where + "alias '" + std::string(name) + "' names no folder");
+        out.lines_.push_back({raw, std::string(name), std::string(folder)});
+    }
+    if (in.bad()) ioError(file, "cannot read the alias file");
+    return out;
+}
+
+int AliasFile::find(std::string_view name) const {
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (!lines_[i].name.empty() && equalsIgnoreCase(lines_[i].name, name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<Alias> AliasFile::aliases() const {
+    std::vector<Alias> out;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const auto& l = lines_[i];
+        // Later duplicates of a name are shadowed by the first definition.
+        if (!l.name.empty() && find(l.name) == static_cast<int>(i))
+            out.push_back({l.name, fs::path(l.folder)});
+    }
+    return out;
+}
+
+std::optional<fs::path> AliasFile::folder(std::string_view name) const {
+    int i = find(name);
+    if (i < 0) return std::nullopt;
+    fs::path p(lines_[static_cast<std::size_t>(i)].folder);
+    if (p.is_relative()) p = file_.parent_path() / p;
+    return p.lexically_normal();
+}
+
+bool AliasFile::set(std::string_view name, const fs::path& folder) {
+    if (!isValidAliasName(name))
+        throw Error(Error::Kind::InvalidArgument, {},
+                    "invalid alias name '" + std::string(name) +
+                        "' (letters, digits, '_', '-' and '.', at most 64)");
+    std::string f = std::string(trim(folder.string()));
+    if (f.empty())
+        throw Error(Error::Kind::InvalidArgument, {},
+                    "alias '" + std::string(name) + "' needs a folder");
+    if (f.find('\n') != std::string::npos || f.find('\r') != std::string::npos)
+        throw Error(Error::Kind::InvalidArgument, {}, "a folder name cannot hold a line break");
+    Line line{std::string(name) + "=" + f, std::string(name), f};
+    int i = find(name);
+    if (i >= 0) {
+        lines_[static_cast<std::size_t>(i)] = std::move(line);
+        return true;
+    }
+    lines_.push_back(std::move(line));
+    return false;
+}
+
+bool AliasFile::remove(std::string_view name) {
+    bool any = false;
+    for (int i = find(name); i >= 0; i = find(name)) {
+        lines_.erase(lines_.begin() + i);
+        any = true;
+    }
+    return any;
+}
+
+void AliasFile::save(const fs::path& target) const {
+    std::string data;
+    for (const auto& l : lines_) {
+        data += l.text;
+        data += '\n';
+    }
+    fs::path dir = target.parent_path();
+    if (!dir.empty()) {
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        if (ec) throw Error(Error::Kind::Io, dir, "cannot create the folder: " + ec.message());
+    }
+    // Write beside the target and rename over it, so a reader never sees half a file.
+    std::string tmpl = (dir.empty() ? fs::path(".") : dir).string() + "/.aliases.XXXXXX";
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) ioError(target, "cannot create a temporary file beside the alias file");
+    fs::path tmp(tmpl);
+    try {
+        writeAll(fd, data, tmp);
+        if (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0) ioError(tmp, "cannot sync");
+        if (::close(fd) != 0) {
+            fd = -1;
+            ioError(tmp, "cannot close");
+        }
+        fd = -1;
+        if (::rename(tmp.c_str(), target.c_str()) != 0)
+            ioError(target, "cannot replace the alias file");
+    } catch (...) {
+        if (fd >= 0) ::close(fd);
+        ::unlink(tmp.c_str());
+        throw;
+    }
+    int dfd = ::open((dir.empty() ? fs::path(".") : dir).c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+} // namespace ravelda::engine
