@@ -1,0 +1,69 @@
+// ravelda-db dump TABLE [--no-blobs]
+#include "engine/csv.h"
+#include "engine/cursor.h"
+#include "engine/error.h"
+#include "tools/args.h"
+#include "tools/commands.h"
+#include "tools/progress.h"
+#include "tools/table_arg.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace ravelda::tools {
+
+namespace {
+
+// Buffered standard output that reports a failed write (a full disk, a closed pipe).
+class Output {
+public:
+    void add(const std::string& s) {
+        buffer_ += s;
+        if (buffer_.size() >= (1 << 16)) flush();
+    }
+    void flush() {
+        if (!buffer_.empty() &&
+            std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
+            throw engine::Error(engine::Error::Kind::Io, "standard output",
+                                std::string("cannot write: ") + std::strerror(errno));
+        buffer_.clear();
+    }
+
+private:
+    std::string buffer_;
+};
+
+} // namespace
+
+int dumpCommand(const Words& words) {
+    Args args = parseArgs(words, {"code-page"}, {"no-blobs"});
+    args.expectPositional(1, "TABLE");
+    auto table = openTableArg(args.positional[0], args, engine::OpenMode::ReadOnly);
+    const auto& codec = table->codec();
+    const auto& fields = table->fields();
+    engine::csv::FormatOptions options;
+    options.blobSizesOnly = args.has("no-blobs");
+
+    Output out;
+    out.add(engine::csv::formatRecord(engine::csv::headerFields(fields, codec)));
+    auto cursor = table->cursor();
+    Progress progress("dump", cursor->recordCount());
+    std::int64_t n = 0;
+    for (bool on = cursor->first(); on; on = cursor->next()) {
+        auto row = cursor->row();
+        try {
+            out.add(engine::csv::formatRecord(engine::csv::rowFields(fields, row, codec, options)));
+        } catch (const engine::Error& e) {
+            throw engine::Error(e.kind(), table->path(),
+                                "row " + std::to_string(n + 1) + ": " + e.problem() +
+                                    " (try --code-page)");
+        }
+        progress.update(++n);
+    }
+    progress.finish();
+    out.flush();
+    return 0;
+}
+
+} // namespace ravelda::tools
