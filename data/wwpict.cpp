@@ -133,16 +133,20 @@ public:
     }
 
     // Past the next "," of this level from k, or -1 when the section has no further alternative.
-    qsizetype nextAlternative(qsizetype k, qsizetype end) const {
-        while (k < end && p_[k] != u',')
+    // work counts the items passed over.
+    qsizetype nextAlternative(qsizetype k, qsizetype end, qint64& work) const {
+        while (k < end && p_[k] != u',') {
+            ++work;
             k = itemEnd(k, end);
+        }
         return k < end ? k + 1 : -1;
     }
 
     // Whether every piece from k to the end of the alternative (a "," of this level, or end)
-    // may be left out at the end of the text.
-    bool optionalRest(qsizetype k, qsizetype end, int depth) const {
+    // may be left out at the end of the text. work counts the pieces examined.
+    bool optionalRest(qsizetype k, qsizetype end, int depth, qint64& work) const {
         while (k < end) {
+            ++work;
             const QChar c = p_[k];
             if (c == u',')
                 return true; // the alternative is finished; the rest of the section is not needed
@@ -159,7 +163,7 @@ public:
                 if (count != 0 && p_[q] != u'[') return false;
                 k = itemEnd(k, end);
             } else if (c == u'{') {
-                if (!optionalGroup(k, end, depth + 1)) return false;
+                if (!optionalGroup(k, end, depth + 1, work)) return false;
                 k = afterGroup(k, end);
             } else {
                 return false;
@@ -171,13 +175,13 @@ public:
     // A "{" group may be left out when one of its alternatives may. An empty alternative (two
     // "," in a row, or a "," right after "{" or right before "}") is made of no pieces at all,
     // so it counts as one that may be left out; "{}" likewise.
-    bool optionalGroup(qsizetype k, qsizetype end, int depth) const {
+    bool optionalGroup(qsizetype k, qsizetype end, int depth, qint64& work) const {
         if (depth > kMaxNesting) return false;
         const qsizetype close = closerOf(k, end);
         qsizetype a = k + 1;
         while (a >= 0) {
-            if (optionalRest(a, close, depth)) return true;
-            a = nextAlternative(a, close);
+            if (optionalRest(a, close, depth, work)) return true;
+            a = nextAlternative(a, close, work);
         }
         return false;
     }
@@ -301,7 +305,7 @@ private:
             undoTo(mark);
             i_ = startI;
             j_ = startJ;
-            const qsizetype next = shape_.nextAlternative(startI, end);
+            const qsizetype next = shape_.nextAlternative(startI, end, steps_);
             if (next < 0) {
                 if (!incomplete) return r;
                 for (const auto& [pos, c] : incompleteText)
@@ -454,9 +458,13 @@ private:
 
     // The text ran out at i_: an incomplete result becomes ambiguous when only pieces that may be
     // left out remain in the alternative.
-    TwwPicResult checkComplete(TwwPicResult r, qsizetype end) const {
+    TwwPicResult checkComplete(TwwPicResult r, qsizetype end) {
         if (r != prIncomplete && r != prIncompNoFill) return r;
-        return shape_.optionalRest(i_, end, depth_) ? prAmbiguous : r;
+        qint64 work = 0;
+        const bool optional = shape_.optionalRest(i_, end, depth_, work);
+        steps_ += work;
+        if (!spend()) return prError;
+        return optional ? prAmbiguous : r;
     }
 
     const PictureShape& shape_;

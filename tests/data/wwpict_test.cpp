@@ -107,6 +107,8 @@ TEST(PictureMatch, OptionalParts) {
         {"[abc]", "ab", kFill, prComplete, "abc"},
         // after an optional part the next character is not known: no auto-fill
         {"x[y]z", "x", kFill, prIncomplete, "x"},
+        // a skipped optional part leaves the characters it had tried as they were
+        {"[&x]?*?", "ab", kNoFill, prComplete, "ab"},
     });
 }
 
