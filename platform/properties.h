@@ -223,27 +223,35 @@ public:
     // An event property: a std::function member, set from a published method of the same
     // signature.
     template <class Sig> TPropBuilder<T> Event(const char* name, std::function<Sig> T::*member) {
+        return Event(
+            name, [member](T& t) -> const std::function<Sig>& { return t.*member; },
+            [member](T& t, std::function<Sig> f) { t.*member = std::move(f); });
+    }
+    // The same through a getter and a setter.
+    template <class G, class S> TPropBuilder<T> Event(const char* name, G get, S set) {
+        using F = std::decay_t<std::invoke_result_t<G, T&>>;
+        static_assert(ravelda::detail::IsStdFunction<F>::value, "events are std::function");
         auto p = NewProp(name, TPropKind::Event);
         TPropInfo* raw = p.get();
-        p->Get = [member, raw](const TObject* o) {
-            const auto& f = ravelda::detail::Self<T>(o).*member;
+        p->Get = [get, raw](const TObject* o) {
+            const F& f = std::invoke(get, ravelda::detail::Self<T>(o));
             TMethod m;
             if (f) {
                 m.Code = f;
-                auto names = static_cast<const TPersistent*>(o)->BoundMethodNames();
+                const auto& names = static_cast<const TPersistent*>(o)->BoundMethodNames();
                 auto it = names.find(raw->Name);
                 if (it != names.end()) m.Name = it->second;
             }
             return QVariant::fromValue(m);
         };
-        p->Set = [member, raw](TObject* o, const QVariant& v) {
+        p->Set = [set, raw](TObject* o, const QVariant& v) {
             QString methodName;
             const std::any& code = ravelda::detail::VariantToMethodCode(*raw, v, methodName);
             T& t = ravelda::detail::Self<T>(o);
             if (!code.has_value()) {
-                t.*member = nullptr;
-            } else if (auto* f = std::any_cast<std::function<Sig>>(&code)) {
-                t.*member = *f;
+                std::invoke(set, t, F());
+            } else if (auto* f = std::any_cast<F>(&code)) {
+                std::invoke(set, t, *f);
             } else {
                 ravelda::detail::ThrowIncompatibleMethod(*raw, methodName);
             }

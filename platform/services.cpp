@@ -1,0 +1,120 @@
+#include "platform/services.h"
+
+#include "platform/screen.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QUrl>
+
+namespace {
+class RealBeep : public IBeepService {
+public:
+    void Beep(unsigned) override {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) QApplication::beep();
+    }
+};
+
+class RealShell : public IShellService {
+public:
+    bool OpenUrl(const QString& Url) override {
+        return QDesktopServices::openUrl(QUrl::fromUserInput(Url));
+    }
+};
+
+Qt::CursorShape ShapeOf(int cursor) {
+    switch (cursor) {
+    case crNone:
+        return Qt::BlankCursor;
+    case crCross:
+        return Qt::CrossCursor;
+    case crIBeam:
+        return Qt::IBeamCursor;
+    case crSizeNESW:
+        return Qt::SizeBDiagCursor;
+    case crSizeNS:
+        return Qt::SizeVerCursor;
+    case crSizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case crSizeWE:
+        return Qt::SizeHorCursor;
+    case crUpArrow:
+        return Qt::UpArrowCursor;
+    case crHourGlass:
+    case crSQLWait:
+        return Qt::WaitCursor;
+    case crDrag:
+    case crMultiDrag:
+        return Qt::DragMoveCursor;
+    case crNoDrop:
+    case crNo:
+        return Qt::ForbiddenCursor;
+    case crHSplit:
+        return Qt::SplitHCursor;
+    case crVSplit:
+        return Qt::SplitVCursor;
+    case crAppStart:
+        return Qt::BusyCursor;
+    case crHelp:
+        return Qt::WhatsThisCursor;
+    case crHandPoint:
+        return Qt::PointingHandCursor;
+    case crSizeAll:
+        return Qt::SizeAllCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+class RealCursor : public ICursorService {
+public:
+    void SetScreenCursor(int Cursor) override {
+        if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+        if (Cursor == crDefault) {
+            while (QGuiApplication::overrideCursor())
+                QGuiApplication::restoreOverrideCursor();
+        } else if (QGuiApplication::overrideCursor()) {
+            QGuiApplication::changeOverrideCursor(QCursor(ShapeOf(Cursor)));
+        } else {
+            QGuiApplication::setOverrideCursor(QCursor(ShapeOf(Cursor)));
+        }
+    }
+};
+
+template <class I, class Real> std::unique_ptr<I>& Slot() {
+    static std::unique_ptr<I> s = std::make_unique<Real>();
+    return s;
+}
+template <class I, class Real> std::unique_ptr<I> Swap(std::unique_ptr<I> s) {
+    if (!s) s = std::make_unique<Real>();
+    std::swap(s, Slot<I, Real>());
+    return s;
+}
+} // namespace
+
+std::unique_ptr<IBeepService> SetBeepService(std::unique_ptr<IBeepService> s) {
+    return Swap<IBeepService, RealBeep>(std::move(s));
+}
+std::unique_ptr<IShellService> SetShellService(std::unique_ptr<IShellService> s) {
+    return Swap<IShellService, RealShell>(std::move(s));
+}
+std::unique_ptr<ICursorService> SetCursorService(std::unique_ptr<ICursorService> s) {
+    return Swap<ICursorService, RealCursor>(std::move(s));
+}
+IBeepService& BeepService() {
+    return *Slot<IBeepService, RealBeep>();
+}
+IShellService& ShellService() {
+    return *Slot<IShellService, RealShell>();
+}
+ICursorService& CursorService() {
+    return *Slot<ICursorService, RealCursor>();
+}
+
+void MessageBeep(unsigned Type) {
+    BeepService().Beep(Type);
+}
+bool ShellOpen(const QString& Url) {
+    return ShellService().OpenUrl(Url);
+}
