@@ -30,8 +30,8 @@ enum class OpenMode {
 
 struct OpenOptions {
     OpenMode mode = OpenMode::ReadWrite;
-    // Overrides the code page the header names (0 = use the header's; tables without one, and
-    // tables saying 0, read as 1252).
+    // Overrides the code page the header names (0 = use the header's; 3.x tables, which record
+    // none, read as 437, later tables saying 0 as 1252).
     int codePage = 0;
 };
 
@@ -54,8 +54,11 @@ struct CreateOptions {
     // Version ID as stored at header byte 0x39: 4 (3.5), 9 (4.x), 0x0B (5.x), 0x0C (7.x).
     int version = 0x0C;
     int codePage = 1252;
-    // Data block size in KiB (1, 2, 4, 8, 16 or 32).
+    // Data block size in KiB (1 to 32).
     int blockSizeKiB = 2;
+    // Sort order of the key: "ascii" (byte order) or an international order ("intl",
+    // "ANSIINTL", "ANSII850", "DBWINUS0").
+    std::string sortOrder = "ascii";
     // Pictures written to the .VAL file (none: no .VAL file).
     std::vector<FieldPicture> pictures;
     // Replace an existing table of that name (otherwise Error InvalidArgument when it exists).

@@ -1,0 +1,554 @@
+// Files, locks, change detection, block access and the write transaction of an open table.
+#include "engine/bytes.h"
+#include "engine/error.h"
+#include "engine/journal.h"
+#include "engine/tablestate.h"
+#include "engine/valfile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace ravelda::engine {
+
+namespace {
+
+constexpr auto kLockTimeout = std::chrono::seconds(20);
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+bool hasWriteBits(const std::filesystem::path& p) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0) return false;
+    if ((st.st_mode & 0222) == 0) return false;
+    return ::access(p.c_str(), W_OK) == 0;
+}
+
+template <typename TryFn>
+void pollLock(TryFn tryFn, const std::filesystem::path& file, const char* what) {
+    const auto deadline = std::chrono::steady_clock::now() + kLockTimeout;
+    auto pause = std::chrono::microseconds(200);
+    while (!tryFn()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            throw Error(Error::Kind::Locked, file, what);
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(20000));
+    }
+}
+
+Bytes readHeaderBytes(const File& f) {
+    Bytes fixed(hdr::FixedSize);
+    const std::size_t got = f.readAt(0, fixed.data(), fixed.size());
+    fixed.resize(got);
+    const int size = headerSizeOf(fixed, f.path());
+    Bytes raw(static_cast<std::size_t>(size));
+    if (f.readAt(0, raw.data(), raw.size()) != raw.size())
+        throw Error(Error::Kind::Corrupt, f.path(),
+                    "file ends inside its header (" + std::to_string(size) + " bytes)");
+    return raw;
+}
+
+} // namespace
+
+Table::State::~State() {
+    if (db.isOpen()) {
+        db.unlock(kOpenLockByte);
+    }
+}
+
+std::unique_ptr<Table::State> Table::State::openFiles(const std::filesystem::path& path,
+                                                      const OpenOptions& options) {
+    auto s = std::make_unique<State>();
+    s->options = options;
+    s->dbPath = path;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw Error(Error::Kind::NotFound, path, "table not found");
+    const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    const std::string stem = lower(path.stem().string());
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+        const auto name = entry.path().filename().string();
+        const auto dot = name.rfind('.');
+        if (dot == std::string::npos || lower(name.substr(0, dot)) != stem) continue;
+        const std::string ext = lower(name.substr(dot + 1));
+        if (ext == "px")
+            s->pxPath = entry.path();
+        else if (ext == "mb")
+            s->mbPath = entry.path();
+        else if (ext == "val")
+            s->valPath = entry.path();
+        else if (ext.size() == 3 && (ext[0] == 'x' || ext[0] == 'y') &&
+                 std::isxdigit(static_cast<unsigned char>(ext[2])) &&
+                 (std::isxdigit(static_cast<unsigned char>(ext[1])) || ext[1] == 'g'))
+            s->secondaryIndexes.push_back(entry.path());
+    }
+    std::sort(s->secondaryIndexes.begin(), s->secondaryIndexes.end());
+    s->journalPath = dir / (path.filename().string() + "-journal");
+
+    std::string reason;
+    if (options.mode == OpenMode::ReadOnly)
+        reason = "the table was opened read-only";
+    else if (!hasWriteBits(path))
+        reason = "the file " + path.string() + " is read-only";
+    else if (!hasWriteBits(dir))
+        reason = "the folder " + dir.string() + " is read-only";
+    else if (!s->pxPath.empty() && !hasWriteBits(s->pxPath))
+        reason = "the file " + s->pxPath.string() + " is read-only";
+    else if (!s->mbPath.empty() && !hasWriteBits(s->mbPath))
+        reason = "the file " + s->mbPath.string() + " is read-only";
+    s->writableFiles = reason.empty();
+    if (s->writableFiles) {
+        try {
+            s->db = File::open(path, true);
+        } catch (const Error& e) {
+            if (e.kind() != Error::Kind::ReadOnly) throw;
+            s->writableFiles = false;
+            reason = "the file " + path.string() + " is read-only";
+        }
+    }
+    if (!s->db.isOpen()) s->db = File::open(path, false);
+    if (!s->pxPath.empty()) s->px = File::open(s->pxPath, s->writableFiles);
+    if (!s->mbPath.empty()) s->mb = File::open(s->mbPath, s->writableFiles);
+    s->readOnlyReason = reason;
+
+    if (options.mode == OpenMode::Exclusive) {
+        if (!s->writableFiles)
+            throw Error(Error::Kind::ReadOnly, path,
+                        "cannot open exclusively: " + s->readOnlyReason);
+        if (!s->db.tryLock(kOpenLockByte, true))
+            throw Error(Error::Kind::Locked, path, "the table is in use by another process");
+        s->exclusiveHeld = true;
+    } else if (!s->db.tryLock(kOpenLockByte, false)) {
+        throw Error(Error::Kind::Locked, path, "the table is open exclusively by another process");
+    }
+
+    s->lockShared();
+    try {
+        s->rollbackIfHot(false);
+        s->loadStructure(true);
+    } catch (...) {
+        s->unlockShared();
+        throw;
+    }
+    s->unlockShared();
+    return s;
+}
+
+void Table::State::readHeaders(Header& dbOut, std::optional<Header>& pxOut) {
+    dbOut = parseHeader(readHeaderBytes(db), dbPath, false, db.size());
+    pxOut.reset();
+    if (px.isOpen() && dbOut.kind == FileKind::Keyed) {
+        Header p = parseHeader(readHeaderBytes(px), pxPath, true, px.size());
+        if (p.numFields != dbOut.keyFields)
+            throw Error(Error::Kind::Corrupt, pxPath,
+                        "index has " + std::to_string(p.numFields) + " key fields, the table " +
+                            std::to_string(dbOut.keyFields));
+        for (int i = 0; i < p.numFields; ++i) {
+            const auto& a = p.fields[static_cast<std::size_t>(i)];
+            const auto& b = dbOut.fields[static_cast<std::size_t>(i)];
+            if (a.type != b.type || a.size != b.size)
+                throw Error(Error::Kind::Corrupt, pxPath,
+                            "key field " + std::to_string(i + 1) +
+                                " does not match the table's field");
+        }
+        if (p.indexLevels() > 16)
+            throw Error(Error::Kind::Corrupt, pxPath,
+                        "index claims " + std::to_string(p.indexLevels()) + " levels");
+        if (p.indexLevels() > 0 && (p.indexRoot() < 1 || p.indexRoot() > p.totalBlocks()))
+            throw Error(Error::Kind::Corrupt, pxPath, "index root block is outside the file");
+        pxOut = std::move(p);
+    }
+}
+
+void Table::State::loadStructure(bool initial) {
+    Header d;
+    std::optional<Header> p;
+    readHeaders(d, p);
+    if (!initial) {
+        bool same = d.fields.size() == fields.size() && d.keyFields == keyFields;
+        for (std::size_t i = 0; same && i < fields.size(); ++i)
+            same = d.fields[i] == fields[i];
+        if (!same)
+            throw Error(Error::Kind::Corrupt, dbPath,
+                        "the table's structure changed while it was open; reopen it");
+    }
+    dbh = std::move(d);
+    pxh = std::move(p);
+    if (initial) {
+        fields = dbh.fields;
+        recordSize = dbh.recordSize;
+        keyFields = dbh.kind == FileKind::Keyed ? dbh.keyFields : 0;
+        int off = 0;
+        for (const auto& f : fields) {
+            offsets.push_back(off);
+            off += storedSize(f);
+        }
+        keySize = keyFields > 0 ? offsets[static_cast<std::size_t>(keyFields - 1)] +
+                                      storedSize(fields[static_cast<std::size_t>(keyFields - 1)])
+                                : 0;
+        perBlock = (dbh.blockSize - 6) / recordSize;
+        for (int i = 0; i < keyFields; ++i)
+            if (fields[static_cast<std::size_t>(i)].type == FieldType::Alpha) keyHasAlpha = true;
+        // Tables from before code pages were recorded come from DOS.
+        codePage = options.codePage
+                       ? options.codePage
+                       : (dbh.codePage ? dbh.codePage : (dbh.version < 5 ? 437 : 1252));
+        try {
+            codec = std::make_unique<TextCodec>(codePage);
+        } catch (const Error&) {
+            throw Error(Error::Kind::Unsupported, dbPath,
+                        "code page " + std::to_string(codePage) + " is not supported");
+        }
+        collation = keyHasAlpha
+                        ? Collation::forSortOrder(dbh.sortOrderName, dbh.sortOrderCode, codePage)
+                        : Collation();
+        if (!valPath.empty()) {
+            try {
+                File v = File::open(valPath, false);
+                Bytes bytes(static_cast<std::size_t>(std::min<std::uint64_t>(v.size(), 1u << 20)));
+                v.readExact(0, bytes.data(), bytes.size());
+                checks = parseValFile(bytes, fields, valPath);
+            } catch (const Error& e) {
+                checksError = e.what();
+                checks.clear();
+            }
+        }
+        if (readOnlyReason.empty()) {
+            if (keyFields > 0 && !px.isOpen())
+                readOnlyReason = "the primary index (.PX) of " + dbPath.string() + " is missing";
+            else if (!secondaryIndexes.empty())
+                readOnlyReason = "the table has secondary indexes (" +
+                                 secondaryIndexes.front().filename().string() +
+                                 "…), which this engine does not maintain";
+            else if (!collation.supported())
+                readOnlyReason = "the sort order \"" + collation.name() +
+                                 "\" of the key is not supported for writing";
+            else if (dbh.u8(0x14) != 0 || dbh.u8(0x2A) != 0)
+                readOnlyReason = "the table is marked as needing a rebuild";
+        }
+        canModify = readOnlyReason.empty();
+    }
+    indexUsable = keyFields > 0 && pxh.has_value();
+    if (pxh) {
+        pxEntrySize = pxh->recordSize;
+        pxPerBlock = (pxh->blockSize - 6) / pxEntrySize;
+        if (pxPerBlock < 2)
+            throw Error(Error::Kind::Corrupt, pxPath, "index blocks cannot hold two entries");
+        if (pxEntrySize != keySize + 6)
+            throw Error(Error::Kind::Corrupt, pxPath, "index entry size does not match the key");
+    }
+    dbCache.clear();
+    pxCache.clear();
+    signature = currentSignature();
+    ++generation;
+}
+
+std::string Table::State::currentSignature() const {
+    Bytes fixed(hdr::FixedSize);
+    const std::size_t n = db.readAt(0, fixed.data(), fixed.size());
+    std::string s(reinterpret_cast<const char*>(fixed.data()), n);
+    s += db.stamp();
+    if (px.isOpen()) s += px.stamp();
+    return s;
+}
+
+void Table::State::lockShared() {
+    pollLock([&] { return db.tryLock(kWriteLockByte, false); }, dbPath,
+             "the table is being written by another process (timed out waiting)");
+}
+
+void Table::State::unlockShared() {
+    db.unlock(kWriteLockByte);
+}
+
+void Table::State::lockExclusive() {
+    pollLock([&] { return db.tryLock(kWriteLockByte, true); }, dbPath,
+             "the table is locked by another process (timed out waiting)");
+}
+
+void Table::State::unlockExclusive() {
+    db.unlock(kWriteLockByte);
+}
+
+void Table::State::rollbackIfHot(bool haveExclusive) {
+    std::error_code ec;
+    if (!std::filesystem::exists(journalPath, ec)) return;
+    if (!writableFiles || !hasWriteBits(journalPath.parent_path()))
+        throw Error(Error::Kind::ReadOnly, dbPath,
+                    "an interrupted write left " + journalPath.filename().string() +
+                        " to be rolled back; open the table where it can be written");
+    if (!haveExclusive) {
+        unlockShared();
+        lockExclusive();
+    }
+    try {
+        if (std::filesystem::exists(journalPath, ec)) rollBackJournal(journalPath);
+    } catch (...) {
+        if (!haveExclusive) {
+            unlockExclusive();
+            lockShared();
+        }
+        throw;
+    }
+    if (!haveExclusive) {
+        unlockExclusive();
+        lockShared();
+    }
+    dbCache.clear();
+    pxCache.clear();
+}
+
+bool Table::State::revalidate() {
+    rollbackIfHot(txn.active);
+    if (currentSignature() == signature) return false;
+    loadStructure(false);
+    return true;
+}
+
+namespace {
+// Holds the shared lock for a read from disk outside a write.
+struct ReadScope {
+    Table::State& s;
+    bool held;
+    explicit ReadScope(Table::State& st) : s(st), held(!st.txn.active) {
+        if (held) s.lockShared();
+    }
+    ~ReadScope() {
+        if (held) s.unlockShared();
+    }
+};
+
+BlockPtr loadBlock(const File& f, std::uint64_t offset, int size) {
+    auto b = std::make_shared<Bytes>(static_cast<std::size_t>(size), 0);
+    f.readAt(offset, b->data(), b->size()); // a short last block reads as zeros after EOF
+    return b;
+}
+} // namespace
+
+BlockPtr Table::State::dbBlock(unsigned n) {
+    if (txn.active) {
+        auto it = txn.db.find(n);
+        if (it != txn.db.end()) return it->second;
+    }
+    if (auto b = dbCache.get(n)) return b;
+    ReadScope scope(*this);
+    if (!txn.active) revalidate();
+    if (n < 1 || n > dbh.totalBlocks())
+        throw Error(Error::Kind::Corrupt, dbPath,
+                    "block " + std::to_string(n) + " is outside the table (" +
+                        std::to_string(dbh.totalBlocks()) + " blocks)");
+    auto b = loadBlock(db, dbBlockOffset(n), dbh.blockSize);
+    dbCache.put(n, b);
+    return b;
+}
+
+BlockPtr Table::State::pxBlock(unsigned n) {
+    if (txn.active) {
+        auto it = txn.px.find(n);
+        if (it != txn.px.end()) return it->second;
+    }
+    if (auto b = pxCache.get(n)) return b;
+    ReadScope scope(*this);
+    if (!txn.active) revalidate();
+    if (!pxh || n < 1 || n > pxh->totalBlocks())
+        throw Error(Error::Kind::Corrupt, pxPath,
+                    "index block " + std::to_string(n) + " is outside the index");
+    auto b = loadBlock(px, pxBlockOffset(n), pxh->blockSize);
+    pxCache.put(n, b);
+    return b;
+}
+
+Bytes& Table::State::dbBlockForWrite(unsigned n) {
+    auto it = txn.db.find(n);
+    if (it != txn.db.end()) return *it->second;
+    std::shared_ptr<Bytes> copy;
+    if (n <= dbh.totalBlocks() && dbCache.get(n))
+        copy = std::make_shared<Bytes>(*dbCache.get(n));
+    else if (n <= dbh.totalBlocks())
+        copy = std::make_shared<Bytes>(*loadBlock(db, dbBlockOffset(n), dbh.blockSize));
+    else
+        copy = std::make_shared<Bytes>(static_cast<std::size_t>(dbh.blockSize), 0);
+    return *(txn.db[n] = copy);
+}
+
+Bytes& Table::State::pxBlockForWrite(unsigned n) {
+    auto it = txn.px.find(n);
+    if (it != txn.px.end()) return *it->second;
+    std::shared_ptr<Bytes> copy;
+    if (n <= pxh->totalBlocks() && pxCache.get(n))
+        copy = std::make_shared<Bytes>(*pxCache.get(n));
+    else if (n <= pxh->totalBlocks())
+        copy = std::make_shared<Bytes>(*loadBlock(px, pxBlockOffset(n), pxh->blockSize));
+    else
+        copy = std::make_shared<Bytes>(static_cast<std::size_t>(pxh->blockSize), 0);
+    return *(txn.px[n] = copy);
+}
+
+BlockHead Table::State::dataHead(const Bytes& b, unsigned n) const {
+    BlockHead h;
+    h.next = le16(b.data());
+    h.prev = le16(b.data() + 2);
+    const int add = static_cast<std::int16_t>(le16(b.data() + 4));
+    if (add < -recordSize || add % recordSize != 0 || add / recordSize + 1 > perBlock)
+        throw Error(Error::Kind::Corrupt, dbPath,
+                    "block " + std::to_string(n) + " has an invalid record count (" +
+                        std::to_string(add) + ")");
+    h.count = add / recordSize + 1;
+    if (h.next > dbh.totalBlocks() || h.prev > dbh.totalBlocks())
+        throw Error(Error::Kind::Corrupt, dbPath,
+                    "block " + std::to_string(n) + " links to a block outside the table");
+    return h;
+}
+
+BlockHead Table::State::indexHead(const Bytes& b, unsigned n) const {
+    BlockHead h;
+    h.next = le16(b.data());
+    h.prev = le16(b.data() + 2);
+    const int add = static_cast<std::int16_t>(le16(b.data() + 4));
+    if (add < -pxEntrySize || add % pxEntrySize != 0 || add / pxEntrySize + 1 > pxPerBlock)
+        throw Error(Error::Kind::Corrupt, pxPath,
+                    "index block " + std::to_string(n) + " has an invalid entry count");
+    h.count = add / pxEntrySize + 1;
+    return h;
+}
+
+void Table::State::begin() {
+    if (!canModify) throw Error(Error::Kind::ReadOnly, dbPath, "cannot modify: " + readOnlyReason);
+    lockExclusive();
+    try {
+        rollbackIfHot(true);
+        if (currentSignature() != signature) loadStructure(false);
+    } catch (...) {
+        unlockExclusive();
+        throw;
+    }
+    txn = Txn{};
+    txn.active = true;
+    txn.mbSize = mb.isOpen() ? mb.size() : 0;
+}
+
+void Table::State::abort() {
+    txn = Txn{};
+    try {
+        loadStructure(false);
+    } catch (...) {
+        unlockExclusive();
+        throw;
+    }
+    unlockExclusive();
+}
+
+void Table::State::commit() {
+    struct Write {
+        File* file;
+        int fileIndex;
+        std::uint64_t offset;
+        const Bytes* data;
+    };
+    // Counters that tell other readers (and the host application) that the table changed.
+    dbh.setU8(hdr::ChangeCount1, dbh.u8(hdr::ChangeCount1) + 1);
+    txn.dbHeader = true;
+    if (pxh && (txn.pxHeader || !txn.px.empty())) {
+        pxh->setU8(hdr::PxChange, pxh->u8(hdr::PxChange) + 1);
+        txn.pxHeader = true;
+    }
+    std::vector<Write> writes;
+    Journal j;
+    auto fileIndex = [&](File& f) {
+        const std::string name = f.path().filename().string();
+        for (std::size_t i = 0; i < j.files.size(); ++i)
+            if (j.files[i].name == name) return static_cast<int>(i);
+        j.files.push_back(JournalFile{name, f.size()});
+        return static_cast<int>(j.files.size() - 1);
+    };
+    const int dbIdx = fileIndex(db);
+    writes.push_back({&db, dbIdx, 0, &dbh.raw});
+    for (auto& [n, b] : txn.db)
+        writes.push_back({&db, dbIdx, dbBlockOffset(n), b.get()});
+    if (pxh && txn.pxHeader) {
+        const int pxIdx = fileIndex(px);
+        writes.push_back({&px, pxIdx, 0, &pxh->raw});
+        for (auto& [n, b] : txn.px)
+            writes.push_back({&px, pxIdx, pxBlockOffset(n), b.get()});
+    }
+    if (!txn.mbWrites.empty()) {
+        const int mbIdx = fileIndex(mb);
+        for (auto& [off, b] : txn.mbWrites)
+            writes.push_back({&mb, mbIdx, off, &b});
+    }
+    if (txn.truncateToHeader) {
+        // The table emptied: every block goes; keep what is cut off so it can come back.
+        auto keepTail = [&](File& f, std::uint64_t headerSize) {
+            const int idx = fileIndex(f);
+            const std::uint64_t orig = j.files[static_cast<std::size_t>(idx)].originalSize;
+            if (orig <= headerSize) return;
+            JournalEntry e;
+            e.file = idx;
+            e.offset = headerSize;
+            e.old.resize(static_cast<std::size_t>(orig - headerSize));
+            f.readExact(headerSize, e.old.data(), e.old.size());
+            j.entries.push_back(std::move(e));
+        };
+        keepTail(db, static_cast<std::uint64_t>(dbh.headerSize));
+        if (pxh) keepTail(px, static_cast<std::uint64_t>(pxh->headerSize));
+    }
+    for (const Write& w : writes) {
+        const std::uint64_t orig = j.files[static_cast<std::size_t>(w.fileIndex)].originalSize;
+        if (w.offset >= orig) continue;
+        const std::size_t len =
+            static_cast<std::size_t>(std::min<std::uint64_t>(w.data->size(), orig - w.offset));
+        JournalEntry e;
+        e.file = w.fileIndex;
+        e.offset = w.offset;
+        e.old.resize(len);
+        w.file->readExact(w.offset, e.old.data(), len);
+        j.entries.push_back(std::move(e));
+    }
+    try {
+        writeJournal(journalPath, j);
+    } catch (...) {
+        std::error_code ec;
+        std::filesystem::remove(journalPath, ec);
+        abort();
+        throw;
+    }
+    try {
+        for (const Write& w : writes)
+            w.file->writeAt(w.offset, w.data->data(), w.data->size());
+        if (txn.truncateToHeader) {
+            db.truncate(static_cast<std::uint64_t>(dbh.headerSize));
+            if (pxh) px.truncate(static_cast<std::uint64_t>(pxh->headerSize));
+            dbCache.clear();
+            pxCache.clear();
+        }
+        db.sync();
+        if (pxh && txn.pxHeader) px.sync();
+        if (!txn.mbWrites.empty()) mb.sync();
+        retireJournal(journalPath);
+    } catch (...) {
+        try {
+            rollBackJournal(journalPath);
+        } catch (...) {
+            // The journal stays; the next opener rolls it back.
+        }
+        abort();
+        throw;
+    }
+    for (auto& [n, b] : txn.db)
+        dbCache.put(n, b);
+    for (auto& [n, b] : txn.px)
+        pxCache.put(n, b);
+    txn = Txn{};
+    signature = currentSignature();
+    ++generation;
+    unlockExclusive();
+}
+
+} // namespace ravelda::engine

@@ -1,0 +1,198 @@
+#pragma once
+// The engine's view of one open table: files, parsed headers, block caches, locks and the write
+// transaction. Shared by Table, Cursor, the writer and the structural check.
+#include "engine/codepage.h"
+#include "engine/collation.h"
+#include "engine/file.h"
+#include "engine/header.h"
+#include "engine/table.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ravelda::engine {
+
+using Bytes = std::vector<std::uint8_t>;
+using BlockPtr = std::shared_ptr<const Bytes>;
+
+// Lock bytes on the .DB, far beyond any real data (OFD locks are advisory).
+inline constexpr std::uint64_t kOpenLockByte = 0x7FFFFFF0;
+inline constexpr std::uint64_t kWriteLockByte = 0x7FFFFFF1;
+
+// A direct-mapped cache of blocks of one file.
+class BlockCache {
+public:
+    BlockPtr get(unsigned n) const {
+        const Slot& s = slots_[n % kSlots];
+        return s.n == n ? s.block : nullptr;
+    }
+    void put(unsigned n, BlockPtr b) { slots_[n % kSlots] = Slot{n, std::move(b)}; }
+    void clear() { slots_.fill(Slot{}); }
+
+private:
+    static constexpr std::size_t kSlots = 256;
+    struct Slot {
+        unsigned n = 0;
+        BlockPtr block;
+    };
+    std::array<Slot, kSlots> slots_{};
+};
+
+// Header of a data or index block.
+struct BlockHead {
+    unsigned next = 0, prev = 0;
+    int count = 0; // records (or entries) in the block
+};
+
+// One step of a path from the index root down: the index block and the chosen entry.
+struct IndexStep {
+    unsigned block = 0;
+    int entry = 0;
+};
+
+// A key to search for: key-record bytes plus, per key field, how many bytes take part
+// (0 = the field is not compared; less than its size = a prefix match on Alpha).
+struct KeyProbe {
+    Bytes key;
+    std::vector<int> lengths;
+    bool full = false; // every key field compared over its whole width
+};
+
+struct Table::State {
+    // Files.
+    std::filesystem::path dbPath, pxPath, mbPath, valPath, journalPath;
+    File db, px, mb;
+    bool writableFiles = false;
+    OpenOptions options;
+
+    // Structure.
+    Header dbh;
+    std::optional<Header> pxh;
+    std::vector<FieldDef> fields;
+    std::vector<int> offsets; // of each field in a record
+    int recordSize = 0;
+    int keyFields = 0;
+    int keySize = 0; // bytes of the key prefix of a record
+    int perBlock = 0;
+    int pxEntrySize = 0;
+    int pxPerBlock = 0;
+    Collation collation;
+    bool keyHasAlpha = false;
+    std::unique_ptr<TextCodec> codec;
+    int codePage = 1252;
+    std::vector<FieldCheck> checks;
+    std::string checksError; // why the .VAL could not be read ("" when fine)
+    std::vector<std::filesystem::path> secondaryIndexes;
+    bool canModify = false;
+    std::string readOnlyReason;
+    bool indexUsable = false; // keyed and the .PX can be used for navigation
+
+    // Caches and change detection.
+    BlockCache dbCache, pxCache;
+    std::string signature;
+    std::uint64_t generation = 1;
+    bool exclusiveHeld = false;
+
+    // Write transaction.
+    struct Txn {
+        bool active = false;
+        std::map<unsigned, std::shared_ptr<Bytes>> db, px; // dirty blocks
+        bool dbHeader = false, pxHeader = false;
+        std::vector<std::pair<std::uint64_t, Bytes>> mbWrites;
+        std::uint64_t mbSize = 0;
+        bool truncateToHeader = false; // the table became empty: drop every block
+    } txn;
+
+    // True row counts of index blocks whose stored counts may have wrapped.
+    std::map<unsigned, std::uint64_t> countCache;
+    std::uint64_t countCacheGeneration = 0;
+
+    ~State();
+
+    // --- storage.cpp ---------------------------------------------------------------------
+    static std::unique_ptr<State> openFiles(const std::filesystem::path& path,
+                                            const OpenOptions& options);
+    void loadStructure(bool initial);
+    void readHeaders(Header& dbOut, std::optional<Header>& pxOut);
+    std::string currentSignature() const;
+    // Takes the shared read lock, rolls back a hot journal and re-reads the headers when the
+    // files changed; returns whether they had.
+    bool revalidate();
+    void lockShared();
+    void unlockShared();
+    void lockExclusive();
+    void unlockExclusive();
+    void rollbackIfHot(bool haveExclusive);
+
+    BlockPtr dbBlock(unsigned n);
+    BlockPtr pxBlock(unsigned n);
+    Bytes& dbBlockForWrite(unsigned n);
+    Bytes& pxBlockForWrite(unsigned n);
+    std::uint64_t dbBlockOffset(unsigned n) const {
+        return static_cast<std::uint64_t>(dbh.headerSize) +
+               static_cast<std::uint64_t>(n - 1) * static_cast<std::uint64_t>(dbh.blockSize);
+    }
+    std::uint64_t pxBlockOffset(unsigned n) const {
+        return static_cast<std::uint64_t>(pxh->headerSize) +
+               static_cast<std::uint64_t>(n - 1) * static_cast<std::uint64_t>(pxh->blockSize);
+    }
+    BlockHead dataHead(const Bytes& b, unsigned n) const;
+    BlockHead indexHead(const Bytes& b, unsigned n) const;
+
+    void begin();  // exclusive lock, rollback, re-read: the start of every write
+    void commit(); // journal, write, sync
+    void abort();  // drop the transaction and re-read from disk
+
+    // --- index.cpp -----------------------------------------------------------------------
+    int compareKey(const std::uint8_t* record, const KeyProbe& probe) const;
+    int compareRecords(const std::uint8_t* a, const std::uint8_t* b) const;
+    KeyProbe fullProbe(const std::uint8_t* record) const;
+    // The data block where a key belongs (the last block whose first key is <= the key, for
+    // strict=false; < the key for strict=true), with the path through the index.
+    unsigned findBlock(const KeyProbe& probe, bool strict, std::vector<IndexStep>* path);
+    std::uint64_t trueCount(unsigned pxBlock, int height);
+    std::uint64_t rowsBefore(const std::vector<IndexStep>& path);
+    // Data block and index in it of the n-th row (0-based) through the index counts.
+    bool seekOrdinal(std::uint64_t n, unsigned& block, int& index);
+
+    // Entry i of an index block, and its parts.
+    const std::uint8_t* entryAt(const Bytes& b, int i) const {
+        return b.data() + 6 + static_cast<std::size_t>(i) * static_cast<std::size_t>(pxEntrySize);
+    }
+    unsigned entryBlock(const std::uint8_t* e) const;
+    unsigned entryCount(const std::uint8_t* e) const;
+    std::uint64_t entryTrueCount(const std::uint8_t* e, int height);
+    std::uint64_t maxRows(int height) const;
+    // Walks the chain to find the n-th row without an index (unkeyed tables).
+    bool seekOrdinalByChain(std::uint64_t n, unsigned& block, int& index);
+
+    // --- write.cpp -----------------------------------------------------------------------
+    // Each returns the data block and position of the row afterwards.
+    std::pair<unsigned, int> insertRecord(const Bytes& record);
+    void deleteRecord(unsigned block, int index);
+    std::pair<unsigned, int> updateRecord(unsigned block, int index, const Bytes& record);
+    // Finds a record with exactly this key: block and index, or block 0.
+    std::pair<unsigned, int> findKey(const std::uint8_t* record);
+
+    // --- blob.cpp ------------------------------------------------------------------------
+    Value readBlob(const FieldDef& field, const std::uint8_t* p);
+    void writeBlob(const FieldDef& field, const Value& value, std::uint8_t* out);
+
+    // Record encoding/decoding (record.cpp).
+    Bytes encodeRecord(const std::vector<Value>& row);
+    std::vector<Value> decodeRecord(const std::uint8_t* p);
+    Value decodeValue(int field, const std::uint8_t* p);
+};
+
+// The record bytes at index i of a data block.
+inline const std::uint8_t* recordAt(const Bytes& block, int recordSize, int i) {
+    return block.data() + 6 + static_cast<std::size_t>(i) * static_cast<std::size_t>(recordSize);
+}
+
+} // namespace ravelda::engine
