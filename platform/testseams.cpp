@@ -2,9 +2,48 @@
 
 #include "platform/settings.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 // ---- message boxes
+
+namespace {
+TModalResult DefaultResult(const TMessageBoxRequest& r) {
+    if (r.Buttons.Contains(r.DefaultButton)) {
+        switch (r.DefaultButton) {
+        case mbYes:
+            return mrYes;
+        case mbNo:
+            return mrNo;
+        case mbCancel:
+            return mrCancel;
+        case mbAbort:
+            return mrAbort;
+        case mbRetry:
+            return mrRetry;
+        case mbIgnore:
+            return mrIgnore;
+        default:
+            return mrOk;
+        }
+    }
+    return mrOk;
+}
+
+class UnattendedMessageBoxes : public IMessageBoxService {
+public:
+    TModalResult Show(const TMessageBoxRequest& r) override {
+        std::fprintf(stderr, "[message box] %s: %s [%s]\n", r.Caption.toLocal8Bit().constData(),
+                     r.Text.toLocal8Bit().constData(),
+                     ButtonsText(r.Buttons).toLocal8Bit().constData());
+        return DefaultResult(r);
+    }
+};
+} // namespace
+
+std::unique_ptr<IMessageBoxService> NewUnattendedMessageBoxes() {
+    return std::make_unique<UnattendedMessageBoxes>();
+}
 
 class TTestMessageBoxes::Service : public IMessageBoxService {
 public:

@@ -18,6 +18,10 @@
 #include <memory>
 #include <vector>
 
+// Message boxes for unattended runs (the test main installs it): every box is written to stderr and
+// answered with its default button.
+std::unique_ptr<IMessageBoxService> NewUnattendedMessageBoxes();
+
 // Scripted message boxes: answers are taken in order; without one, the default button answers.
 class TTestMessageBoxes {
 public:
