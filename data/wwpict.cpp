@@ -40,13 +40,13 @@ bool isCloser(QChar c) {
 
 // The locale may map one character to several (German sharp s); a picture position holds one
 // character, so such a character stays as typed.
-QChar toUpper(QChar c) {
-    const QString s = QLocale().toUpper(QString(c));
+QChar toUpper(const QLocale& locale, QChar c) {
+    const QString s = locale.toUpper(QString(c));
     return s.size() == 1 ? s.front() : c;
 }
 
-QChar toLower(QChar c) {
-    const QString s = QLocale().toLower(QString(c));
+QChar toLower(const QLocale& locale, QChar c) {
+    const QString s = locale.toLower(QString(c));
     return s.size() == 1 ? s.front() : c;
 }
 
@@ -341,12 +341,12 @@ private:
                 continue;
             case u'&':
                 if (!isLetter(c)) return prError;
-                take(toUpper(c));
+                take(toUpper(locale_, c));
                 running = prIncomplete;
                 continue;
             case u'~':
                 if (!isLetter(c)) return prError;
-                take(toLower(c));
+                take(toLower(locale_, c));
                 running = prIncomplete;
                 continue;
             case u'@':
@@ -354,7 +354,7 @@ private:
                 running = prIncomplete;
                 continue;
             case u'!':
-                take(toUpper(c));
+                take(toUpper(locale_, c));
                 running = prIncomplete;
                 continue;
             case u'*': {
@@ -470,6 +470,7 @@ private:
     const PictureShape& shape_;
     const QString& p_;
     QString& s_;
+    const QLocale locale_; // the system's case rules
     qsizetype i_ = 0;
     qsizetype j_ = 0;
     std::vector<Write> journal_;
