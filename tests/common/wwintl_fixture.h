@@ -1,0 +1,26 @@
+// A fresh application object and global texts object for every test.
+#pragma once
+
+#include "common/wwintl.h"
+#include "platform/application.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+class WwIntlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app_ = std::make_unique<TApplication>(nullptr);
+        Application = app_.get();
+        InitWwIntlUnit();
+        ASSERT_NE(wwIntl(), nullptr);
+    }
+    void TearDown() override {
+        FinalizeWwIntlUnit();
+        app_.reset();
+        Application = nullptr;
+    }
+    TwwIntl* Global() const { return wwIntl(); }
+
+    std::unique_ptr<TApplication> app_;
+};
