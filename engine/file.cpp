@@ -1,6 +1,9 @@
 #include "engine/file.h"
 
+#include "engine/durability.h"
 #include "engine/error.h"
+
+#include <atomic>
 
 #include <cerrno>
 #include <cstring>
@@ -21,7 +24,16 @@ namespace {
     throw Error(kind, path, what + ": " + std::strerror(err));
 }
 
+std::atomic<bool> gSync{true};
+
 } // namespace
+
+void setSyncToDisk(bool on) {
+    gSync = on;
+}
+bool syncToDisk() {
+    return gSync;
+}
 
 File File::open(const std::filesystem::path& path, bool writable) {
     File f;
@@ -109,7 +121,8 @@ void File::truncate(std::uint64_t size) {
 }
 
 void File::sync() {
-    if (::fsync(fd_) != 0) fail(path_, "cannot sync to disk", errno);
+    if (!gSync) return;
+    if (::fdatasync(fd_) != 0) fail(path_, "cannot sync to disk", errno);
 }
 
 std::string File::stamp() const {
@@ -143,6 +156,7 @@ void File::unlock(std::uint64_t offset) {
 }
 
 void syncDirectory(const std::filesystem::path& dir) {
+    if (!gSync) return;
     const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
