@@ -1,6 +1,7 @@
 // The picture notation and the match results, case by case.
 #include "data/wwpict.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,6 +77,20 @@ TEST(PictureMatch, EachPictureCharacter) {
         {"x", "y", kNoFill, prError, "y"},
         {"é", "É", kNoFill, prError, "É"}, // only A to Z compare without regard to case
         {"é", "é", kNoFill, prComplete, "é"},
+    });
+}
+
+// Case follows the locale's rules, not plain Unicode mappings.
+TEST(PictureMatch, CaseFollowsTheLocale) {
+    struct LocaleGuard {
+        QLocale saved;
+        ~LocaleGuard() { QLocale::setDefault(saved); }
+    } guard;
+    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    expectCases({
+        {"&", "i", kNoFill, prComplete, "\u0130"},
+        {"~", "I", kNoFill, prComplete, "\u0131"},
+        {"!?", "ii", kNoFill, prComplete, "\u0130i"},
     });
 }
 
