@@ -3,6 +3,7 @@
 #include "wwintl_fixture.h"
 
 #include "platform/dfmreader.h"
+#include "platform/dfmwriter.h"
 #include "platform/exceptions.h"
 #include "platform/properties.h"
 
@@ -217,6 +218,28 @@ end
 )";
     std::unique_ptr<TComponent> form(CreateComponentFromText(nullptr, stored));
     EXPECT_EQ(Global()->BtnCancelCaption(), "Cancel");
+}
+
+TEST_F(WwIntlConnectTest, ADescriptionStoresOnlyChangedTextsAndReadsBack) {
+    form_.SetName("Form1");
+    auto* local = new TwwIntl(&form_);
+    local->SetName("wwIntl1");
+    local->Navigator()->Hints()->SetPriorPageHint("Indietro di %d record");
+    local->RichEdit()->TabDialog()->SetHelpContext(5);
+    local->SetDefaultEpochYear(1940);
+    const QString text = WriteComponentText(&form_);
+    EXPECT_TRUE(text.contains("PriorPageHint")) << text.toStdString();
+    EXPECT_TRUE(text.contains("HelpContext")) << text.toStdString();
+    EXPECT_FALSE(text.contains("NextPageHint")) << text.toStdString();
+    EXPECT_FALSE(text.contains("ConfirmDeleteMessage")) << text.toStdString();
+
+    std::unique_ptr<TComponent> copy(CreateComponentFromText(nullptr, text));
+    auto* read = dynamic_cast<TwwIntl*>(copy->FindComponent("wwIntl1"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->Navigator()->Hints()->PriorPageHint(), "Indietro di %d record");
+    EXPECT_EQ(read->RichEdit()->TabDialog()->HelpContext(), 5);
+    EXPECT_EQ(read->DefaultEpochYear(), 1940);
+    EXPECT_EQ(read->BtnOKCaption(), "&OK");
 }
 
 // ---- The global reference

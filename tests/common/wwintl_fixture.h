@@ -10,6 +10,7 @@
 class WwIntlTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        previous_ = Application;
         app_ = std::make_unique<TApplication>(nullptr);
         Application = app_.get();
         InitWwIntlUnit();
@@ -18,9 +19,11 @@ protected:
     void TearDown() override {
         FinalizeWwIntlUnit();
         app_.reset();
-        Application = nullptr;
+        Application = previous_;
     }
     TwwIntl* Global() const { return wwIntl(); }
 
+    // Each test's own application object, so that a test may also free it.
     std::unique_ptr<TApplication> app_;
+    TApplication* previous_ = nullptr;
 };
