@@ -157,6 +157,7 @@ void TwwIntl::CopyIntoGlobal() {
     g->defaultEpochYear_ = defaultEpochYear_;
     g->filterMemoSize_ = filterMemoSize_;
     g->iniFileName_ = wwConnectedIniFileName(iniFileName_);
+    g->hasConnectedSource_ = true;
 }
 
 // ---- The global instance

@@ -98,6 +98,10 @@ public:
     void SetConnected(bool Value);
     // True for the global instance.
     bool IsGlobal() const;
+    // On the global instance: whether a connected component has copied its values into it (the
+    // global instance's own Connected stays as written, since Connected is not copied). The
+    // grid's settings file name, which a connected component supplies, depends on it.
+    bool HasConnectedSource() const { return hasConnectedSource_; }
 
     // ---- Mask validation errors
     const TwwPictureValidationError& OnValidationErrorUsingMask() const { return onValidation_; }
@@ -133,6 +137,7 @@ private:
     int filterMemoSize_ = 65536;
     bool cancelRangeResetsFilter_ = true;
     bool connected_ = false;
+    bool hasConnectedSource_ = false;
     TwwPictureValidationError onValidation_;
     // On the global instance: the connected component its validation handler came from.
     const TwwIntl* handlerSource_ = nullptr;

@@ -75,8 +75,10 @@ TEST_F(WwIntlConnectTest, ConnectingCopiesEveryListedValue) {
     for (const CopiedValue& v : kCopiedValues)
         EXPECT_EQ(Normalised(Global(), v.path), Normalised(local, v.path)) << v.path;
     EXPECT_FALSE(Global()->CancelRangeResetsFilter());
-    // Connected itself stays behind.
+    // Connected itself stays behind; the global instance knows it has been connected to.
     EXPECT_FALSE(Global()->Connected());
+    EXPECT_TRUE(Global()->HasConnectedSource());
+    EXPECT_FALSE(local->HasConnectedSource());
 }
 
 TEST_F(WwIntlConnectTest, ConnectedChangesTheTextsReadAfterwards) {
@@ -97,6 +99,7 @@ TEST_F(WwIntlConnectTest, WritingFalseCopiesNothing) {
     local->SetBtnOKCaption("&Si");
     local->SetConnected(false);
     EXPECT_EQ(Global()->BtnOKCaption(), "&OK");
+    EXPECT_FALSE(Global()->HasConnectedSource());
 }
 
 TEST_F(WwIntlConnectTest, TheGlobalInstanceConnectedCopiesNothingIntoItself) {
@@ -105,6 +108,7 @@ TEST_F(WwIntlConnectTest, TheGlobalInstanceConnectedCopiesNothingIntoItself) {
     EXPECT_TRUE(Global()->Connected());
     // A copy into itself would have applied the ".ini" rule.
     EXPECT_EQ(Global()->IniFileName(), "griglia");
+    EXPECT_FALSE(Global()->HasConnectedSource());
     EXPECT_TRUE(Global()->IsGlobal());
 }
 
