@@ -6,6 +6,7 @@
 // change to the blocks involved under a rollback journal ("<table>.DB-journal" beside the table)
 // and syncs before returning. A journal left behind by a killed writer is rolled back by the
 // next opener. Not thread-safe: use one table object per thread.
+#include "engine/codepage.h"
 #include "engine/types.h"
 
 #include <cstdint>
@@ -18,7 +19,6 @@
 namespace ravelda::engine {
 
 class Cursor;
-class TextCodec;
 
 enum class OpenMode {
     ReadWrite, // falls back to read-only (canModify() false, with the reason) when the file or
