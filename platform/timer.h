@@ -35,10 +35,10 @@ public:
     const TNotifyEvent& OnTimer() const { return onTimer_; }
     void SetOnTimer(TNotifyEvent Value);
     bool Running() const { return id_ != 0; }
+    void Loaded() override;
 
 protected:
     virtual void Timer();
-    void Loaded() override;
 
 private:
     void Update();
