@@ -520,14 +520,15 @@ void Table::State::commit() {
         throw;
     }
     try {
-        for (const Write& w : writes)
-            w.file->writeAt(w.offset, w.data->data(), w.data->size());
         if (txn.truncateToHeader) {
+            // First: blocks written by the same write (a key change of the last row) follow.
             db.truncate(static_cast<std::uint64_t>(dbh.headerSize));
             if (pxh) px.truncate(static_cast<std::uint64_t>(pxh->headerSize));
             dbCache.clear();
             pxCache.clear();
         }
+        for (const Write& w : writes)
+            w.file->writeAt(w.offset, w.data->data(), w.data->size());
         db.sync();
         if (pxh && txn.pxHeader) px.sync();
         if (!txn.mbWrites.empty()) mb.sync();
