@@ -12,8 +12,9 @@
 //   Date                 YYYY-MM-DD
 //   Time                 HH:MM:SS, or HH:MM:SS.mmm when not a whole second
 //   Timestamp            YYYY-MM-DDTHH:MM:SS[.mmm]
-//   Bytes and blobs      lower-case hex of the bytes; with blobSizesOnly, blobs (Memo too) as
-//                        "<n bytes>", which import refuses
+//   Bytes and blobs      lower-case hex of the bytes (a Bytes field is fixed width: a shorter
+//                        value reads back with trailing zero bytes); with blobSizesOnly, blobs
+//                        (Memo too) as "<n bytes>", which import refuses
 // Records end with CRLF. Fields are quoted when they hold a comma, a quote or a line break; a
 // record made of one empty field is written as "" so that it is not read as a blank line.
 #include "engine/codepage.h"

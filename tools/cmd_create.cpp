@@ -35,8 +35,9 @@ int versionId(const std::string& v) {
 } // namespace
 
 int createCommand(const Words& words) {
-    Args args = parseArgs(words, {"fields", "key", "version", "code-page", "block-size", "picture"},
-                          {"overwrite"});
+    Args args = parseArgs(
+        words, {"fields", "key", "version", "code-page", "block-size", "picture", "sort-order"},
+        {"overwrite"});
     args.expectPositional(1, "TABLE");
     auto spec = args.value("fields");
     if (!spec) throw UsageError("missing --fields");
@@ -48,6 +49,7 @@ int createCommand(const Words& words) {
     if (options.blockSizeKiB & (options.blockSizeKiB - 1))
         throw UsageError("--block-size must be 1, 2, 4, 8, 16 or 32");
     options.overwrite = args.has("overwrite");
+    if (auto order = args.value("sort-order")) options.sortOrder = *order;
     int keys = args.integer("key", 0, 0, static_cast<int>(specs.size()));
 
     for (const auto& p : args.all("picture")) {

@@ -36,7 +36,9 @@ std::string typeText(const engine::FieldDef& f) {
 int infoCommand(const Words& words) {
     Args args = parseArgs(words, {"code-page"}, {});
     args.expectPositional(1, "TABLE");
-    auto table = openTableArg(args.positional[0], args, engine::OpenMode::ReadOnly);
+    // Read-write, so that "Writable" says whether the engine could change the table (it falls
+    // back to read-only, with the reason, when it cannot).
+    auto table = openTableArg(args.positional[0], args, engine::OpenMode::ReadWrite);
     const auto& codec = table->codec();
     const auto& fields = table->fields();
 

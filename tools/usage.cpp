@@ -66,8 +66,8 @@ back exactly, with '.' as decimal separator; BCD as stored; bytes and blobs in h
 )";
 
 const char* kCreate = R"(Usage: ravelda-db create TABLE --fields SPEC [--key N] [--version V]
-                          [--code-page N] [--block-size KIB] [--picture FIELD=PICTURE ...]
-                          [--overwrite]
+                          [--code-page N] [--block-size KIB] [--sort-order NAME]
+                          [--picture FIELD=PICTURE ...] [--overwrite]
 
 Creates an empty table (.DB, with .PX when keyed and .VAL when pictures are given).
 
@@ -82,6 +82,8 @@ Creates an empty table (.DB, with .PX when keyed and .VAL when pictures are give
   --version V          3.5, 4, 5 or 7 (default 7)
   --code-page N        code page of the texts (default 1252)
   --block-size KIB     data block size in KiB: 1, 2, 4, 8, 16 or 32 (default 2)
+  --sort-order NAME    key order of alpha fields: ascii (byte order, the default) or an
+                       international order: intl, ANSIINTL, ANSII850, DBWINUS0
   --picture F=P        picture P for field F (repeatable), stored in the .VAL file
   --overwrite          replace an existing table of that name
 )";
