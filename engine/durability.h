@@ -7,4 +7,11 @@ namespace ravelda::engine {
 void setSyncToDisk(bool on);
 bool syncToDisk();
 
+// Test seam: called at two points of every write, "journaled" (the journal is on disk, the
+// table untouched) and "partly-written" (about half of the changed ranges are written). A
+// crash test ends the process there. nullptr (the default) calls nothing.
+using WriteStageHook = void (*)(const char* stage);
+void setWriteStageHook(WriteStageHook hook);
+WriteStageHook writeStageHook();
+
 } // namespace ravelda::engine

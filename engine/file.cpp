@@ -25,6 +25,7 @@ namespace {
 }
 
 std::atomic<bool> gSync{true};
+std::atomic<WriteStageHook> gHook{nullptr};
 
 } // namespace
 
@@ -33,6 +34,12 @@ void setSyncToDisk(bool on) {
 }
 bool syncToDisk() {
     return gSync;
+}
+void setWriteStageHook(WriteStageHook hook) {
+    gHook = hook;
+}
+WriteStageHook writeStageHook() {
+    return gHook;
 }
 
 File File::open(const std::filesystem::path& path, bool writable) {

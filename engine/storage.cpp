@@ -1,5 +1,6 @@
 // Files, locks, change detection, block access and the write transaction of an open table.
 #include "engine/bytes.h"
+#include "engine/durability.h"
 #include "engine/error.h"
 #include "engine/journal.h"
 #include "engine/tablestate.h"
@@ -527,8 +528,13 @@ void Table::State::commit() {
             dbCache.clear();
             pxCache.clear();
         }
-        for (const Write& w : writes)
+        const WriteStageHook hook = writeStageHook();
+        if (hook) hook("journaled");
+        for (std::size_t i = 0; i < writes.size(); ++i) {
+            const Write& w = writes[i];
             w.file->writeAt(w.offset, w.data->data(), w.data->size());
+            if (hook && i == writes.size() / 2) hook("partly-written");
+        }
         db.sync();
         if (pxh && txn.pxHeader) px.sync();
         if (!txn.mbWrites.empty()) mb.sync();
