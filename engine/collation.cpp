@@ -62,6 +62,14 @@ std::uint32_t upperCase(std::uint32_t u) {
 
 } // namespace
 
+Collation::Collation() {
+    for (int i = 0; i < 256; ++i) {
+        primary_[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i);
+        folded_[static_cast<std::size_t>(i)] =
+            static_cast<std::uint16_t>(i < 128 ? std::toupper(i) : 0xF000 + i);
+    }
+}
+
 Collation Collation::forSortOrder(const std::string& name, int code, int codePage) {
     Collation c;
     std::string lower = name;

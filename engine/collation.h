@@ -8,8 +8,9 @@ namespace ravelda::engine {
 
 class Collation {
 public:
-    // Byte order: the "ascii" sort order (and any key without Alpha fields).
-    Collation() = default;
+    // Byte order: the "ascii" sort order (and any key without Alpha fields); case folding of
+    // ASCII letters only (forSortOrder folds the code page's letters).
+    Collation();
     // The collation for a sort order, or an unsupported one (supported() false).
     static Collation forSortOrder(const std::string& name, int code, int codePage);
 

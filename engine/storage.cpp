@@ -207,9 +207,10 @@ void Table::State::loadStructure(bool initial) {
             throw Error(Error::Kind::Unsupported, dbPath,
                         "code page " + std::to_string(codePage) + " is not supported");
         }
-        collation = keyHasAlpha
-                        ? Collation::forSortOrder(dbh.sortOrderName, dbh.sortOrderCode, codePage)
-                        : Collation();
+        // Without an Alpha key field every order is byte order; the code page still decides
+        // case folding for case-insensitive locates.
+        collation = Collation::forSortOrder(keyHasAlpha ? dbh.sortOrderName : "ascii",
+                                            keyHasAlpha ? dbh.sortOrderCode : 0, codePage);
         if (!valPath.empty()) {
             try {
                 File v = File::open(valPath, false);
