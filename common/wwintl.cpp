@@ -83,15 +83,20 @@ bool TwwIntl::IsGlobal() const {
     return globalIntl == this;
 }
 
+bool TwwIntl::ForwardsToGlobal() const {
+    // While loading, the end of loading copies everything at once.
+    return connected_ && !IsLoading() && !IsGlobal();
+}
+
 void TwwIntl::SetCheckBoxInGridStyle(TwwCheckBoxInGridStyle Value) {
     checkBoxInGridStyle_ = Value;
-    if (connected_ && !IsGlobal())
+    if (ForwardsToGlobal())
         if (TwwIntl* g = wwIntl()) g->SetCheckBoxInGridStyle(Value);
 }
 
 void TwwIntl::SetGridPaintStyle(TwwGridPaintStyle Value) {
     gridPaintStyle_ = Value;
-    if (connected_ && !IsGlobal())
+    if (ForwardsToGlobal())
         if (TwwIntl* g = wwIntl()) g->SetGridPaintStyle(Value);
 }
 

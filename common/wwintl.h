@@ -116,6 +116,7 @@ public:
 
 private:
     void CopyIntoGlobal();
+    bool ForwardsToGlobal() const;
 
     std::unique_ptr<TwwDBNavigatorIntl> navigator_;
     std::unique_ptr<TwwUserMessagesIntl> userMessages_;

@@ -205,12 +205,14 @@ TEST_F(WwIntlConnectTest, AFailedLoadLeavesTheGlobalInstanceAlone) {
   object wwIntl1: TwwIntl
     Connected = True
     Navigator.ConfirmDeleteMessage = 'Cancellare il record?'
+    GridPaintStyle = gpsBitmapCanvas
     NoSuchProperty = 1
   end
 end
 )";
     EXPECT_THROW(CreateComponentFromText(nullptr, broken), EReadError);
     EXPECT_EQ(Global()->Navigator()->ConfirmDeleteMessage(), "Delete record?");
+    EXPECT_EQ(Global()->GridPaintStyle(), gpsDynamicDeviceContext);
 }
 
 TEST_F(WwIntlConnectTest, NotConnectedInADescriptionCopiesNothing) {
