@@ -259,6 +259,18 @@ struct Checker {
 
 } // namespace
 
+std::vector<CheckProblem> checkState(Table::State& s) {
+    std::vector<CheckProblem> out;
+    Checker c(s, out);
+    try {
+        c.checkData();
+        c.checkIndex();
+    } catch (const Error& e) {
+        c.problem(e.file().empty() ? s.dbPath : e.file(), e.problem());
+    }
+    return out;
+}
+
 std::vector<CheckProblem> checkTable(const std::filesystem::path& dbPath) {
     std::vector<CheckProblem> out;
     try {

@@ -16,4 +16,8 @@ struct CheckProblem {
 // the table is sound. Never throws for a damaged table: an unreadable file is one problem.
 std::vector<CheckProblem> checkTable(const std::filesystem::path& dbPath);
 
+// Tables up to this many blocks are checked in full before the first write to each state of
+// their files (the host's counter tables are far below it).
+inline constexpr unsigned kFullCheckBeforeWriteBlocks = 256;
+
 } // namespace ravelda::engine

@@ -1,5 +1,6 @@
 // Files, locks, change detection, block access and the write transaction of an open table.
 #include "engine/bytes.h"
+#include "engine/check.h"
 #include "engine/durability.h"
 #include "engine/error.h"
 #include "engine/journal.h"
@@ -434,6 +435,37 @@ void Table::State::begin() {
     txn = Txn{};
     txn.active = true;
     txn.mbSize = mb.isOpen() ? mb.size() : 0;
+    try {
+        verifyBeforeWrite();
+    } catch (...) {
+        txn = Txn{};
+        unlockExclusive();
+        throw;
+    }
+}
+
+void Table::State::verifyBeforeWrite() {
+    if (verifiedSignature == signature || dbh.totalBlocks() > kFullCheckBeforeWriteBlocks ||
+        (pxh && pxh->totalBlocks() > kFullCheckBeforeWriteBlocks))
+        return;
+    const auto found = checkState(*this);
+    if (!found.empty())
+        throw Error(Error::Kind::Corrupt, found.front().file,
+                    "refusing to write into a damaged table: " + found.front().message);
+    verifiedSignature = signature;
+}
+
+void Table::State::verifyNeighbours(unsigned d) {
+    const BlockHead h = dataHead(*dbBlock(d), d);
+    auto broken = [&](const std::string& what) {
+        throw Error(Error::Kind::Corrupt, dbPath,
+                    "refusing to write into a damaged table: block " + std::to_string(d) + " " +
+                        what);
+    };
+    if (h.prev == 0 ? dbh.firstBlock() != d : dataHead(*dbBlock(h.prev), h.prev).next != d)
+        broken("and the block before it do not link to each other");
+    if (h.next == 0 ? dbh.lastBlock() != d : dataHead(*dbBlock(h.next), h.next).prev != d)
+        broken("and the block after it do not link to each other");
 }
 
 void Table::State::abort() {
@@ -554,7 +586,10 @@ void Table::State::commit() {
     for (auto& [n, b] : txn.px)
         pxCache.put(n, b);
     txn = Txn{};
+    const bool wasVerified = verifiedSignature == signature;
     signature = currentSignature();
+    // What this write produced is as sound as what it started from.
+    if (wasVerified) verifiedSignature = signature;
     ++generation;
     unlockExclusive();
 }

@@ -98,6 +98,8 @@ struct Table::State {
     std::string signature;
     std::uint64_t generation = 1;
     bool exclusiveHeld = false;
+    // The signature of the file state last verified as sound before a write ("" = never).
+    std::string verifiedSignature;
 
     // Write transaction.
     struct Txn {
@@ -145,7 +147,11 @@ struct Table::State {
     BlockHead dataHead(const Bytes& b, unsigned n) const;
     BlockHead indexHead(const Bytes& b, unsigned n) const;
 
-    void begin();  // exclusive lock, rollback, re-read: the start of every write
+    void begin(); // exclusive lock, rollback, re-read, verify: the start of every write
+    // Refuses to write into a table whose structure is damaged: small tables are checked in
+    // full (once per state of the files), larger ones where each write touches them.
+    void verifyBeforeWrite();
+    void verifyNeighbours(unsigned dataBlock);
     void commit(); // journal, write, sync
     void abort();  // drop the transaction and re-read from disk
 
@@ -189,6 +195,9 @@ struct Table::State {
     std::vector<Value> decodeRecord(const std::uint8_t* p);
     Value decodeValue(int field, const std::uint8_t* p);
 };
+
+// The structural check of an open table's current files (check.cpp).
+std::vector<struct CheckProblem> checkState(Table::State& s);
 
 // The record bytes at index i of a data block.
 inline const std::uint8_t* recordAt(const Bytes& block, int recordSize, int i) {

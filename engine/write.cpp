@@ -278,6 +278,20 @@ struct Writer {
         s.txn.truncateToHeader = true;
     }
 
+    // The index entry a write is about to change must describe its data block.
+    void verifyLeaf(const std::vector<IndexStep>& path, unsigned d) {
+        const BlockPtr ib = s.pxBlock(path.back().block);
+        const std::uint8_t* e = s.entryAt(*ib, path.back().entry);
+        const BlockPtr db = s.dbBlock(d);
+        const BlockHead h = s.dataHead(*db, d);
+        if (s.entryCount(e) != static_cast<unsigned>(h.count) ||
+            (h.count > 0 && std::memcmp(e, recordAt(*db, s.recordSize, 0),
+                                        static_cast<std::size_t>(s.keySize)) != 0))
+            throw Error(Error::Kind::Corrupt, s.pxPath,
+                        "refusing to write into a damaged table: the index entry of block " +
+                            std::to_string(d) + " does not match the block");
+    }
+
     std::vector<IndexStep> pathTo(unsigned block, const std::uint8_t* record) {
         std::vector<IndexStep> path;
         const unsigned found = s.findBlock(s.fullProbe(record), false, &path);
@@ -351,6 +365,8 @@ std::pair<unsigned, int> Table::State::insertRecord(const Bytes& record) {
         head = dataHead(*dbBlock(d), d);
         pos = head.count;
     }
+    verifyNeighbours(d);
+    if (keyed) w.verifyLeaf(path, d);
     std::pair<unsigned, int> at{d, pos};
     std::vector<Bytes> results; // replacement index entries for block d
     if (head.count < perBlock) {
@@ -416,7 +432,11 @@ void Table::State::deleteRecord(unsigned d, int index) {
     if (index < 0 || index >= head.count)
         throw Error(Error::Kind::NotFound, dbPath, "the record to delete is no longer there");
     std::vector<IndexStep> path;
-    if (keyed) path = w.pathTo(d, recordAt(*before, recordSize, index));
+    verifyNeighbours(d);
+    if (keyed) {
+        path = w.pathTo(d, recordAt(*before, recordSize, index));
+        w.verifyLeaf(path, d);
+    }
     if (dbh.numRecords() <= 1 || (head.count == 1 && head.next == 0 && head.prev == 0)) {
         w.resetEmpty();
         return;
