@@ -30,6 +30,12 @@ public:
     void FormCreated(TForm* Form, std::function<void()> Show);
     void FormDestroyed(TForm* Form);
     TForm* MainForm() const { return mainForm_; }
+    // Creates a form owned by the application, as the program's start-up does:
+    // Application->CreateForm(Form1). The first form created becomes the main form.
+    template <class T> T* CreateForm(T*& Reference) {
+        Reference = new T(this);
+        return Reference;
+    }
 
     // Shows the main form and dispatches messages until Terminate. Returns at once when there is
     // no main form or Terminate was already called.

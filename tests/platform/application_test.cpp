@@ -1,6 +1,7 @@
 // The application shell: the texts of the exception display, the "." rule, errors escaping event
 // handlers (shown, and the loop goes on), EAbort silent, and the main form.
 #include "platform/application.h"
+#include "platform/events.h"
 #include "platform/exceptdisplay.h"
 #include "platform/exceptions.h"
 #include "platform/messagebox.h"
@@ -124,20 +125,25 @@ TEST_F(ApplicationTest, AbortIsSilentAndOnExceptionReplacesTheBox) {
     EXPECT_EQ(boxes.Count(), 0);
 }
 
-// A widget whose click handler raises, as an event handler of a control would.
+// A widget whose click handler raises; like the controls, it calls its handler where Qt calls in,
+// through GuardedCall, so that no exception crosses Qt.
 class RaisingWidget : public QWidget {
 public:
     int clicks = 0;
+    TNotifyEvent OnClick;
 
 protected:
     void mousePressEvent(QMouseEvent*) override {
         ++clicks;
-        if (clicks == 1) throw EDatabaseError("Field 'Anno' not found");
+        GuardedCall(nullptr, [&] { Fire(OnClick, nullptr); });
     }
 };
 
 TEST_F(ApplicationTest, AnErrorEscapingAClickIsShownAndTheLoopGoesOn) {
     RaisingWidget w;
+    w.OnClick = [&](TObject*) {
+        if (w.clicks == 1) throw EDatabaseError("Field 'Anno' not found");
+    };
     w.resize(50, 20);
     w.show();
     auto click = [&] {
@@ -149,9 +155,31 @@ TEST_F(ApplicationTest, AnErrorEscapingAClickIsShownAndTheLoopGoesOn) {
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Last().Caption, "Ravelda");
     EXPECT_EQ(boxes.Last().Text, "Field 'Anno' not found.");
+    EXPECT_EQ(boxes.Last().Type, mtError);
     click(); // the next event is delivered as usual
     EXPECT_EQ(w.clicks, 2);
     EXPECT_EQ(boxes.Count(), 1);
+}
+
+// The application's notify is the last line: whatever still escapes an event is shown there.
+class RaisingObject : public QObject {
+public:
+    int events = 0;
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::User) return QObject::event(e);
+        if (++events == 1) throw EInvalidOperation("Error, DataSource not assigned");
+        return true;
+    }
+};
+
+TEST_F(ApplicationTest, NotifyCatchesWhatEscapesAnEvent) {
+    RaisingObject o;
+    QEvent e(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&o, &e));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().Text, "Error, DataSource not assigned.");
+    EXPECT_TRUE(QCoreApplication::sendEvent(&o, &e));
+    EXPECT_EQ(o.events, 2);
 }
 
 TEST_F(ApplicationTest, ErrorsInQueuedCallsAreShownToo) {
