@@ -110,7 +110,7 @@ AliasFile AliasFile::loadFile(const fs::path& file) {
             continue;
         }
         auto eq = t.find('=');
-        std::string where = "line " + std::to_string(lineNo) + ": ";
+        std::string where = std::string("line ") + std::to_string(lineNo) + ": ";
         if (eq == std::string_view::npos)
             throw Error(Error::Kind::Corrupt, file,
                         where + "expected NAME=FOLDER, found '" + std::string(t) + "'");
@@ -194,7 +194,9 @@ void AliasFile::save(const fs::path& target) const {
     if (!dir.empty()) {
         std::error_code ec;
         fs::create_directories(dir, ec);
-        if (ec) throw Error(Error::Kind::Io, dir, "cannot create the folder: " + ec.message());
+        if (ec)
+            throw Error(Error::Kind::Io, dir,
+                        std::string("cannot create the folder: ") + ec.message());
     }
     // Write beside the target and rename over it, so a reader never sees half a file.
     std::string tmpl = (dir.empty() ? fs::path(".") : dir).string() + "/.aliases.XXXXXX";

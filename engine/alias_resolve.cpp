@@ -17,7 +17,12 @@ std::string lower(std::string_view s) {
 }
 
 std::string inQuotes(std::string_view s) {
-    return "'" + std::string(s) + "'";
+    std::string out;
+    out.reserve(s.size() + 2);
+    out += '\'';
+    out.append(s);
+    out += '\'';
+    return out;
 }
 
 } // namespace
@@ -26,11 +31,13 @@ fs::path resolveAlias(std::string_view alias) {
     AliasFile file = AliasFile::load();
     auto folder = file.folder(alias);
     if (!folder) {
-        std::string problem = "alias " + inQuotes(alias) + " is not defined";
+        std::string problem = std::string("alias ") + inQuotes(alias) + " is not defined";
         if (!file.exists()) {
             problem += " (no alias file exists; looked for";
-            for (const auto& c : aliasFileCandidates())
-                problem += " " + c.string();
+            for (const auto& c : aliasFileCandidates()) {
+                problem += ' ';
+                problem += c.string();
+            }
             problem += ")";
         }
         throw Error(Error::Kind::NotFound, file.file(), problem);

@@ -29,7 +29,7 @@ ImportLayout::ImportLayout(const std::vector<FieldDef>& fields,
     : fields_(fields), codec_(codec) {
     for (std::size_t c = 0; c < header.size(); ++c) {
         const std::string& name = header[c];
-        std::string col = "line 1, column " + std::to_string(c + 1);
+        std::string col = std::string("line 1, column ") + std::to_string(c + 1);
         if (name.empty()) bad(col + ": the header names no field");
         int index = -1;
         for (std::size_t f = 0; f < fields.size(); ++f)
@@ -53,7 +53,7 @@ ImportLayout::ImportLayout(const std::vector<FieldDef>& fields,
 
 std::vector<Value> ImportLayout::row(const std::vector<std::string>& record,
                                      std::int64_t line) const {
-    std::string where = "line " + std::to_string(line);
+    std::string where = std::string("line ") + std::to_string(line);
     if (record.size() != columns_.size())
         bad(where + ": " + std::to_string(record.size()) + " fields where the header has " +
             std::to_string(columns_.size()));

@@ -18,8 +18,8 @@ namespace {
 
 std::string quote(std::string_view s) {
     constexpr std::size_t kShown = 40;
-    if (s.size() > kShown) return "'" + std::string(s.substr(0, kShown)) + "…'";
-    return "'" + std::string(s) + "'";
+    if (s.size() > kShown) return std::string("'") + std::string(s.substr(0, kShown)) + "…'";
+    return std::string("'") + std::string(s) + "'";
 }
 
 const char kHex[] = "0123456789abcdef";
@@ -184,7 +184,7 @@ std::string parseDecimal(std::string_view text, int decimals) {
             " digits before the decimal point");
     std::string out = negative ? "-" : "";
     out += whole.empty() ? "0" : std::string(whole);
-    if (!frac.empty()) out += "." + std::string(frac);
+    if (!frac.empty()) out += std::string(".") + std::string(frac);
     return out;
 }
 
@@ -196,7 +196,7 @@ std::string formatValue(const FieldDef& field, const Value& value, const TextCod
     if (options.blobSizesOnly && isBlobType(field.type)) {
         std::size_t n =
             value.kind() == Value::Kind::Text ? value.asText().size() : value.asBinary().size();
-        return "<" + std::to_string(n) + " bytes>";
+        return std::string("<") + std::to_string(n) + " bytes>";
     }
     switch (value.kind()) {
     case Value::Kind::Null:
@@ -289,7 +289,8 @@ Value parseValue(const FieldDef& field, std::string_view text, const TextCodec& 
             bad(quote(text) + " is only the size of a blob (dumped with --no-blobs)");
         return Value::binary(fromHex(text));
     }
-    bad("field type " + std::to_string(static_cast<int>(field.type)) + " cannot be imported");
+    bad(std::string("field type ") + std::to_string(static_cast<int>(field.type)) +
+        " cannot be imported");
 }
 
 std::vector<std::string> headerFields(const std::vector<FieldDef>& fields, const TextCodec& codec) {

@@ -22,14 +22,15 @@ int Args::integer(const std::string& name, int fallback, int lo, int hi) const {
     int n = 0;
     auto r = std::from_chars(v->data(), v->data() + v->size(), n);
     if (r.ec != std::errc() || r.ptr != v->data() + v->size() || n < lo || n > hi)
-        throw UsageError("--" + name + " needs a whole number from " + std::to_string(lo) + " to " +
-                         std::to_string(hi) + ", not '" + *v + "'");
+        throw UsageError(std::string("--") + name + " needs a whole number from " +
+                         std::to_string(lo) + " to " + std::to_string(hi) + ", not '" + *v + "'");
     return n;
 }
 
 void Args::expectPositional(std::size_t n, const char* what) const {
     if (positional.size() < n) throw UsageError(std::string("missing ") + what);
-    if (positional.size() > n) throw UsageError("unexpected argument '" + positional[n] + "'");
+    if (positional.size() > n)
+        throw UsageError(std::string("unexpected argument '") + positional[n] + "'");
 }
 
 Args parseArgs(const std::vector<std::string>& words, const std::set<std::string>& valueOptions,
@@ -46,7 +47,7 @@ Args parseArgs(const std::vector<std::string>& words, const std::set<std::string
             optionsDone = true;
             continue;
         }
-        if (w.rfind("--", 0) != 0) throw UsageError("unknown option '" + w + "'");
+        if (w.rfind("--", 0) != 0) throw UsageError(std::string("unknown option '") + w + "'");
         std::string name = w.substr(2), inlineValue;
         bool hasInline = false;
         if (auto eq = name.find('='); eq != std::string::npos) {
@@ -58,14 +59,15 @@ Args parseArgs(const std::vector<std::string>& words, const std::set<std::string
             if (hasInline) {
                 out.values[name].push_back(inlineValue);
             } else {
-                if (i + 1 >= words.size()) throw UsageError("option --" + name + " needs a value");
+                if (i + 1 >= words.size())
+                    throw UsageError(std::string("option --") + name + " needs a value");
                 out.values[name].push_back(words[++i]);
             }
         } else if (flagOptions.count(name)) {
-            if (hasInline) throw UsageError("option --" + name + " takes no value");
+            if (hasInline) throw UsageError(std::string("option --") + name + " takes no value");
             out.flags.insert(name);
         } else {
-            throw UsageError("unknown option '--" + name + "'");
+            throw UsageError(std::string("unknown option '--") + name + "'");
         }
     }
     return out;

@@ -30,7 +30,7 @@ int aliasCommand(const Words& words) {
         args.expectPositional(3, "NAME and FOLDER");
         const std::string& name = args.positional[1];
         if (!engine::isValidAliasName(name))
-            throw UsageError("invalid alias name '" + name +
+            throw UsageError(std::string("invalid alias name '") + name +
                              "' (letters, digits, '_', '-' and '.', at most 64)");
         fs::path folder = fs::absolute(args.positional[2]).lexically_normal();
         if (!folder.has_filename() && folder != folder.root_path())
@@ -60,7 +60,7 @@ int aliasCommand(const Words& words) {
         std::printf("removed alias %s from %s\n", name.c_str(), target.c_str());
         return 0;
     }
-    throw UsageError("unknown alias subcommand '" + sub + "' (list, add or remove)");
+    throw UsageError(std::string("unknown alias subcommand '") + sub + "' (list, add or remove)");
 }
 
 } // namespace ravelda::tools

@@ -29,7 +29,7 @@ int versionId(const std::string& v) {
     if (v == "4" || v == "4.x") return 9;
     if (v == "5" || v == "5.x") return 0x0B;
     if (v == "7" || v == "7.x") return 0x0C;
-    throw UsageError("--version must be 3.5, 4, 5 or 7, not '" + v + "'");
+    throw UsageError(std::string("--version must be 3.5, 4, 5 or 7, not '") + v + "'");
 }
 
 } // namespace
@@ -55,13 +55,14 @@ int createCommand(const Words& words) {
     for (const auto& p : args.all("picture")) {
         auto eq = p.find('=');
         if (eq == std::string::npos || eq == 0 || eq + 1 >= p.size())
-            throw UsageError("--picture '" + p + "': expected FIELD=PICTURE");
+            throw UsageError(std::string("--picture '") + p + "': expected FIELD=PICTURE");
         std::string name = p.substr(0, eq);
         int number = 0;
         for (std::size_t i = 0; i < specs.size(); ++i)
             if (sameName(specs[i].name, name)) number = static_cast<int>(i) + 1;
         if (number == 0)
-            throw UsageError("--picture '" + p + "': no field '" + name + "' in --fields");
+            throw UsageError(std::string("--picture '") + p + "': no field '" + name +
+                             "' in --fields");
         options.pictures.push_back({number, p.substr(eq + 1)});
     }
 

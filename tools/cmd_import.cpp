@@ -74,7 +74,7 @@ int importCommand(const Words& words) {
         try {
             cursor->insert(row);
         } catch (const engine::Error& e) {
-            return refused("line " + std::to_string(line) + ": " + e.problem());
+            return refused(std::string("line ") + std::to_string(line) + ": " + e.problem());
         }
         ++stored;
         progress.update(reader.offset());

@@ -73,7 +73,7 @@ int infoCommand(const Words& words) {
         std::printf("  %3d  %-25s %-6s %-15s %-4s %s\n", number, codec.toUtf8(f.name).c_str(),
                     typeText(f).c_str(), std::string(engine::fieldTypeName(f.type)).c_str(),
                     static_cast<int>(i) < table->keyFieldCount() ? "*" : "",
-                    picture.empty() ? "" : ("'" + picture + "'").c_str());
+                    picture.empty() ? "" : (std::string("'") + picture + "'").c_str());
     }
     return 0;
 }

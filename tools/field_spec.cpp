@@ -25,7 +25,7 @@ std::vector<FieldSpec> parseFieldSpecs(const std::string& text) {
         std::string entry = trim(
             text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         start = comma == std::string::npos ? text.size() + 1 : comma + 1;
-        std::string where = "--fields entry '" + entry + "'";
+        std::string where = std::string("--fields entry '") + entry + "'";
         auto colon = entry.rfind(':');
         if (entry.empty()) throw UsageError("--fields has an empty entry");
         if (colon == std::string::npos || colon == 0 || colon + 1 >= entry.size())
