@@ -7,7 +7,9 @@
 
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QWindow>
 
 namespace {
 
@@ -197,7 +199,11 @@ void TCustomForm::PlaceWindow() {
     } else {
         w->setFixedSize(client.Width(), client.Height());
     }
-    w->move(Left(), Top());
+    // Left and Top are the frame's corner: a shown window knows its frame.
+    if (w->isVisible() && w->windowHandle())
+        w->windowHandle()->setFramePosition(QPoint(Left(), Top()));
+    else
+        w->move(Left(), Top());
     placingForm_ = false;
 }
 
@@ -269,13 +275,19 @@ void TCustomForm::CMVisibleChanged() {
             FirstShow();
         }
         PlaceWindow();
+        // Where the window system first puts the window is not where the form is.
+        placingForm_ = true;
         if (windowState_ == wsMaximized)
             w->showMaximized();
         else if (windowState_ == wsMinimized)
             w->showMinimized();
         else
             w->show();
-        w->raise();
+        placingForm_ = false;
+        // Once shown the window system knows its frame: Left and Top place the frame.
+        PlaceWindow();
+        // The offscreen platform has no stacking; asking it only prints a warning.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
         w->activateWindow();
         Fire(OnShow, this);
         if (activeControl_ && activeControl_->CanFocus())
