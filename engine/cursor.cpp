@@ -62,6 +62,7 @@ struct Cursor::Impl {
     }
 
     template <typename F> auto run(F f) {
+        ReadOperation op(s);
         for (int attempt = 0;; ++attempt) {
             if (s.generation != gen) relocate();
             try {
@@ -79,6 +80,7 @@ struct Cursor::Impl {
 
     // After the files changed: back to the current row, or where it was.
     void relocate() {
+        ReadOperation op(s);
         for (int attempt = 0; attempt < 8; ++attempt) {
             gen = s.generation;
             try {

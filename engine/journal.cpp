@@ -13,9 +13,17 @@ namespace {
 
 constexpr char kMagic[8] = {'R', 'A', 'V', 'J', 'R', 'N', 'L', '1'};
 
+// A checksum over the journal, eight bytes at a time (FNV-1a over 64-bit words).
 std::uint64_t fnv1a(const std::uint8_t* p, std::size_t n) {
     std::uint64_t h = 1469598103934665603ull;
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        h ^= w;
+        h *= 1099511628211ull;
+    }
+    for (; i < n; ++i) {
         h ^= p[i];
         h *= 1099511628211ull;
     }
@@ -37,7 +45,15 @@ std::uint64_t get64(const std::uint8_t* p) {
 } // namespace
 
 std::vector<std::uint8_t> serializeJournal(const Journal& j) {
-    std::vector<std::uint8_t> b(kMagic, kMagic + 8);
+    std::size_t size = 8 + 4 + 4 + 8;
+    for (const auto& f : j.files)
+        size += 12 + f.name.size();
+    for (const auto& e : j.entries)
+        size += 16 + e.old.size();
+    std::vector<std::uint8_t> b;
+    b.reserve(size);
+    b.resize(8);
+    std::memcpy(b.data(), kMagic, 8);
     put32(b, static_cast<std::uint32_t>(j.files.size()));
     for (const auto& f : j.files) {
         put32(b, static_cast<std::uint32_t>(f.name.size()));

@@ -247,8 +247,12 @@ void Table::State::loadStructure(bool initial) {
         if (pxEntrySize != keySize + 6)
             throw Error(Error::Kind::Corrupt, pxPath, "index entry size does not match the key");
     }
-    dbCache.clear();
-    pxCache.clear();
+    // About 8 MiB of blocks per file, whatever the block size.
+    dbCache.resize(
+        std::clamp<std::size_t>((8u << 20) / static_cast<std::size_t>(dbh.blockSize), 64, 4096));
+    if (pxh)
+        pxCache.resize(std::clamp<std::size_t>(
+            (8u << 20) / static_cast<std::size_t>(pxh->blockSize), 64, 4096));
     signature = currentSignature();
     ++generation;
 }
@@ -257,8 +261,7 @@ std::string Table::State::currentSignature() const {
     Bytes fixed(hdr::FixedSize);
     const std::size_t n = db.readAt(0, fixed.data(), fixed.size());
     std::string s(reinterpret_cast<const char*>(fixed.data()), n);
-    s += db.stamp();
-    if (px.isOpen()) s += px.stamp();
+    s += db.stamp(); // the .PX changes only together with the .DB
     return s;
 }
 
@@ -309,31 +312,58 @@ void Table::State::rollbackIfHot(bool haveExclusive) {
 }
 
 bool Table::State::revalidate() {
-    rollbackIfHot(txn.active);
+    // A writer changes the header (its change count) before anything else, so an unchanged
+    // header means no write has touched the files since, finished or not.
     if (currentSignature() == signature) return false;
+    rollbackIfHot(txn.active);
     loadStructure(false);
     return true;
 }
 
 namespace {
-// Holds the shared lock for a read from disk outside a write.
-struct ReadScope {
-    Table::State& s;
-    bool held;
-    explicit ReadScope(Table::State& st) : s(st), held(!st.txn.active) {
-        if (held) s.lockShared();
-    }
-    ~ReadScope() {
-        if (held) s.unlockShared();
-    }
-};
-
 BlockPtr loadBlock(const File& f, std::uint64_t offset, int size) {
     auto b = std::make_shared<Bytes>(static_cast<std::size_t>(size), 0);
     f.readAt(offset, b->data(), b->size()); // a short last block reads as zeros after EOF
     return b;
 }
+
+// Releases a per-read lock taken outside a read operation.
+struct ReadRelease {
+    Table::State& s;
+    bool release;
+    ~ReadRelease() {
+        if (release) s.unlockShared();
+    }
+};
+
+constexpr unsigned kReadAhead = 16; // blocks read at once: chains mostly run in file order
 } // namespace
+
+bool Table::State::lockForRead() {
+    if (txn.active) return false;
+    if (readDepth > 0) {
+        if (!readLocked) {
+            lockShared();
+            readLocked = true;
+            try {
+                revalidate();
+            } catch (...) {
+                readLocked = false;
+                unlockShared();
+                throw;
+            }
+        }
+        return false;
+    }
+    lockShared();
+    try {
+        revalidate();
+    } catch (...) {
+        unlockShared();
+        throw;
+    }
+    return true;
+}
 
 BlockPtr Table::State::dbBlock(unsigned n) {
     if (txn.active) {
@@ -341,15 +371,32 @@ BlockPtr Table::State::dbBlock(unsigned n) {
         if (it != txn.db.end()) return it->second;
     }
     if (auto b = dbCache.get(n)) return b;
-    ReadScope scope(*this);
-    if (!txn.active) revalidate();
+    ReadRelease release{*this, lockForRead()};
+    if (auto b = dbCache.get(n)) // still valid after the files were re-validated
+        return b;
     if (n < 1 || n > dbh.totalBlocks())
         throw Error(Error::Kind::Corrupt, dbPath,
                     "block " + std::to_string(n) + " is outside the table (" +
                         std::to_string(dbh.totalBlocks()) + " blocks)");
-    auto b = loadBlock(db, dbBlockOffset(n), dbh.blockSize);
-    dbCache.put(n, b);
-    return b;
+    if (txn.active) {
+        auto b = loadBlock(db, dbBlockOffset(n), dbh.blockSize);
+        dbCache.put(n, b);
+        return b;
+    }
+    const bool sequential = lastLoaded != 0 && n == lastLoaded + 1;
+    const unsigned count = sequential ? std::min(kReadAhead, dbh.totalBlocks() - n + 1) : 1;
+    lastLoaded = n + count - 1;
+    const std::size_t bs = static_cast<std::size_t>(dbh.blockSize);
+    Bytes run(bs * count, 0);
+    db.readAt(dbBlockOffset(n), run.data(), run.size());
+    BlockPtr first;
+    for (unsigned i = 0; i < count; ++i) {
+        auto b = std::make_shared<Bytes>(run.begin() + static_cast<std::ptrdiff_t>(i * bs),
+                                         run.begin() + static_cast<std::ptrdiff_t>((i + 1) * bs));
+        if (i == 0) first = b;
+        dbCache.put(n + i, std::move(b));
+    }
+    return first;
 }
 
 BlockPtr Table::State::pxBlock(unsigned n) {
@@ -358,8 +405,8 @@ BlockPtr Table::State::pxBlock(unsigned n) {
         if (it != txn.px.end()) return it->second;
     }
     if (auto b = pxCache.get(n)) return b;
-    ReadScope scope(*this);
-    if (!txn.active) revalidate();
+    ReadRelease release{*this, lockForRead()};
+    if (auto b = pxCache.get(n)) return b;
     if (!pxh || n < 1 || n > pxh->totalBlocks())
         throw Error(Error::Kind::Corrupt, pxPath,
                     "index block " + std::to_string(n) + " is outside the index");

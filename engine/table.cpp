@@ -100,6 +100,19 @@ std::unique_ptr<Cursor> Table::cursor() {
     return std::make_unique<Cursor>(*this);
 }
 
+void Table::insertRows(const std::vector<std::vector<Value>>& rows) {
+    State& s = *state_;
+    s.begin();
+    try {
+        for (const auto& row : rows)
+            s.insertRecord(s.encodeRecord(row));
+        s.commit();
+    } catch (...) {
+        if (s.txn.active) s.abort();
+        throw;
+    }
+}
+
 void Table::refresh() {
     State& s = *state_;
     s.lockShared();

@@ -117,6 +117,10 @@ public:
     // Re-reads the file state (another process may have written); cursors re-read lazily.
     void refresh();
 
+    // Stores many rows as one write, all or none (for loading tables; one journal and one sync
+    // for the lot). Error KeyViolation when a key is already stored or repeats in the rows.
+    void insertRows(const std::vector<std::vector<Value>>& rows);
+
     struct State; // engine internals
     State& state() { return *state_; }
 

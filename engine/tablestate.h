@@ -28,20 +28,21 @@ inline constexpr std::uint64_t kWriteLockByte = 0x7FFFFFF1;
 // A direct-mapped cache of blocks of one file.
 class BlockCache {
 public:
+    BlockCache() : slots_(1024) {}
+    void resize(std::size_t slots) { slots_.assign(slots, Slot{}); }
     BlockPtr get(unsigned n) const {
-        const Slot& s = slots_[n % kSlots];
+        const Slot& s = slots_[n % slots_.size()];
         return s.n == n ? s.block : nullptr;
     }
-    void put(unsigned n, BlockPtr b) { slots_[n % kSlots] = Slot{n, std::move(b)}; }
-    void clear() { slots_.fill(Slot{}); }
+    void put(unsigned n, BlockPtr b) { slots_[n % slots_.size()] = Slot{n, std::move(b)}; }
+    void clear() { std::fill(slots_.begin(), slots_.end(), Slot{}); }
 
 private:
-    static constexpr std::size_t kSlots = 256;
     struct Slot {
         unsigned n = 0;
         BlockPtr block;
     };
-    std::array<Slot, kSlots> slots_{};
+    std::vector<Slot> slots_;
 };
 
 // Header of a data or index block.
@@ -98,6 +99,11 @@ struct Table::State {
     std::string signature;
     std::uint64_t generation = 1;
     bool exclusiveHeld = false;
+    // A read operation (one cursor call) takes the shared lock at its first disk read and
+    // keeps it, validated once, until it ends.
+    int readDepth = 0;
+    bool readLocked = false;
+    unsigned lastLoaded = 0; // last data block read from disk: read ahead when scans follow
     // The signature of the file state last verified as sound before a write ("" = never).
     std::string verifiedSignature;
 
@@ -133,6 +139,9 @@ struct Table::State {
     void rollbackIfHot(bool haveExclusive);
 
     BlockPtr dbBlock(unsigned n);
+    // Before a read from disk outside a write: the shared lock, and the files re-validated.
+    // Returns whether the lock must be released after this one read.
+    bool lockForRead();
     BlockPtr pxBlock(unsigned n);
     Bytes& dbBlockForWrite(unsigned n);
     Bytes& pxBlockForWrite(unsigned n);
@@ -194,6 +203,23 @@ struct Table::State {
     Bytes encodeRecord(const std::vector<Value>& row);
     std::vector<Value> decodeRecord(const std::uint8_t* p);
     Value decodeValue(int field, const std::uint8_t* p);
+};
+
+// Marks one read operation (see readDepth).
+class ReadOperation {
+public:
+    explicit ReadOperation(Table::State& s) : s_(s) { ++s_.readDepth; }
+    ~ReadOperation() {
+        if (--s_.readDepth == 0 && s_.readLocked) {
+            s_.readLocked = false;
+            s_.unlockShared();
+        }
+    }
+    ReadOperation(const ReadOperation&) = delete;
+    ReadOperation& operator=(const ReadOperation&) = delete;
+
+private:
+    Table::State& s_;
 };
 
 // The structural check of an open table's current files (check.cpp).

@@ -427,3 +427,27 @@ TEST(TableWriteTest, TwoOpenTablesSeeEachOthersWritesAfterRefresh) {
     EXPECT_EQ(allRows(*a).size(), 200u);
     EXPECT_EQ(problems(path), "");
 }
+
+TEST(TableWriteTest, InsertRowsStoresAllOrNothing) {
+    TempDir dir;
+    const auto path = createKeys(dir.path(), makeOptions(0x0C, 1252, 1));
+    auto t = Table::open(path);
+    std::vector<std::vector<Value>> rows;
+    for (int i = 0; i < 5000; ++i)
+        rows.push_back(keysRow(keyText((i * 13) % 5000), "2024", 1, (i * 13) % 5000));
+    t->insertRows(rows);
+    EXPECT_EQ(t->recordCount(), 5000);
+    EXPECT_EQ(problems(path), "");
+    const auto sizeBefore = std::filesystem::file_size(path);
+    // One clash in a batch stores none of it.
+    std::vector<std::vector<Value>> more = {keysRow("NEW1", "2024", 1, 1),
+                                            keysRow(keyText(42), "2024", 1, 1)};
+    EXPECT_THROW(t->insertRows(more), Error);
+    EXPECT_EQ(t->recordCount(), 5000);
+    EXPECT_EQ(std::filesystem::file_size(path), sizeBefore);
+    Cursor c(*t);
+    EXPECT_FALSE(c.locate({0}, {Value::text("NEW1")}));
+    EXPECT_EQ(c.recordCount(), 5000);
+    c.setRecordNumber(4321);
+    EXPECT_EQ(c.row()[3].asInteger(), 4320);
+}
