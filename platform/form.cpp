@@ -1,6 +1,7 @@
 #include "platform/form.h"
 
 #include "platform/application.h"
+#include "platform/controlclasses.h"
 #include "platform/dfmreader.h"
 #include "platform/properties.h"
 #include "platform/screen.h"
@@ -103,6 +104,8 @@ RAVELDA_DEFINE_CLASS(TForm) {}
 TCustomForm::TCustomForm(TComponent* AOwner)
     : TWinControl(AOwner), pixelsPerInch_(FormScreenPixelsPerInch()),
       canvas_(std::make_unique<TCanvas>()) {
+    // Descriptions read into forms may name any control class.
+    RegisterControlClasses();
     InitVisible(false);
     SetParentFont(false);
     SetColor(clBtnFace);
