@@ -735,7 +735,8 @@ void Cursor::update(const std::vector<Value>& row) {
     std::pair<unsigned, int> at;
     try {
         const auto where = currentInTxn(m);
-        const Bytes rec = s.encodeRecord(row);
+        const BlockPtr oldBlock = s.dbBlock(where.first);
+        const Bytes rec = s.encodeRecord(row, recordAt(*oldBlock, s.recordSize, where.second));
         at = s.updateRecord(where.first, where.second, rec);
         s.commit();
     } catch (...) {

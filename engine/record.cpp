@@ -13,7 +13,7 @@ constexpr std::uint32_t kMbBlock = 4096;
 constexpr char kGraphicPrefix[4] = {1, 0, 0, 1};
 } // namespace
 
-Bytes Table::State::encodeRecord(const std::vector<Value>& row) {
+Bytes Table::State::encodeRecord(const std::vector<Value>& row, const std::uint8_t* old) {
     if (row.size() != fields.size())
         throw Error(Error::Kind::InvalidArgument, dbPath,
                     "a row needs " + std::to_string(fields.size()) + " values, not " +
@@ -33,9 +33,21 @@ Bytes Table::State::encodeRecord(const std::vector<Value>& row) {
                     dbh.setU32(hdr::AutoInc, static_cast<std::uint32_t>(v.asInteger()));
                 }
             }
-            if (isBlobType(f.type))
-                writeBlob(f, v, out);
-            else
+            if (isBlobType(f.type)) {
+                // An unchanged blob keeps its place in the .MB instead of being stored anew.
+                bool same = false;
+                if (old) {
+                    try {
+                        same = decodeValue(static_cast<int>(i), old) == v;
+                    } catch (const Error&) {
+                        same = false;
+                    }
+                }
+                if (same)
+                    std::memcpy(out, old + offsets[i], static_cast<std::size_t>(f.size));
+                else
+                    writeBlob(f, v, out);
+            } else
                 encodeField(f, v, out);
         } catch (const Error& e) {
             if (e.file().empty()) throw Error(e.kind(), dbPath, e.problem());

@@ -200,7 +200,8 @@ struct Table::State {
     void writeBlob(const FieldDef& field, const Value& value, std::uint8_t* out);
 
     // Record encoding/decoding (record.cpp).
-    Bytes encodeRecord(const std::vector<Value>& row);
+    // old: the record being replaced, whose blobs are kept where the value is unchanged.
+    Bytes encodeRecord(const std::vector<Value>& row, const std::uint8_t* old = nullptr);
     std::vector<Value> decodeRecord(const std::uint8_t* p);
     Value decodeValue(int field, const std::uint8_t* p);
 };

@@ -451,3 +451,20 @@ TEST(TableWriteTest, InsertRowsStoresAllOrNothing) {
     c.setRecordNumber(4321);
     EXPECT_EQ(c.row()[3].asInteger(), 4320);
 }
+
+TEST(TableWriteTest, UnchangedBlobsAreNotStoredAgainOnUpdate) {
+    TempDir dir;
+    const auto path = dir / "Notes.DB";
+    Table::create(path, {{"Id", FieldType::Long, 0}, {"Text", FieldType::Memo, 20}}, 1);
+    auto t = Table::open(path);
+    Cursor c(*t);
+    const std::string big(9000, 'n');
+    c.insert({Value::integer(1), Value::text(big)});
+    const auto mbSize = std::filesystem::file_size(dir / "Notes.MB");
+    c.update({Value::integer(1), Value::text(big)});
+    EXPECT_EQ(std::filesystem::file_size(dir / "Notes.MB"), mbSize);
+    c.update({Value::integer(1), Value::text(big + "!")});
+    EXPECT_GT(std::filesystem::file_size(dir / "Notes.MB"), mbSize);
+    EXPECT_EQ(c.row()[1].asText(), big + "!");
+    EXPECT_EQ(problems(path), "");
+}
