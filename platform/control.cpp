@@ -402,12 +402,8 @@ void TControl::ChangeScale(int M, int D) {
     const int t = MulDiv(top_, M, D);
     const int w = MulDiv(left_ + width_, M, D) - l;
     const int h = MulDiv(top_ + height_, M, D) - t;
-    if (!parentFont_) {
-        // Scaling keeps the font the control's own.
-        const bool keep = parentFont_;
-        font_->SetHeight(MulDiv(font_->Height(), M, D));
-        parentFont_ = keep;
-    }
+    // An own font keeps its point size; a parent's font follows the parent.
+    if (!parentFont_) font_->SetHeight(MulDiv(font_->Height(), M, D));
     SetBounds(l, t, w, h);
 }
 

@@ -682,11 +682,10 @@ void TWinControl::MouseEvent(QMouseEvent* e, int kind) {
     const TShiftState shift = ShiftStateFromQt(e->modifiers(), e->buttons());
     TControl* under = ControlAtPos(client, true);
     if (kind == 3) UpdateHover(under);
+    // The control holding the capture, else an enabled windowless child under the pointer,
+    // else the window's own control.
     TControl* target = captureControl_;
-    if (!target) {
-        target = under && under->Enabled() ? under : nullptr;
-        if (!target && under && kind != 3) target = nullptr;
-    }
+    if (!target && under && under->Enabled()) target = under;
     if (!target) target = this;
     const TPoint origin = target == this ? TPoint() : target->OriginInParentWindow();
     const int x = client.X - origin.X;
