@@ -101,7 +101,8 @@ public:
     bool canModify() const;
     const std::string& readOnlyReason() const;
 
-    // Validity checks and pictures from the .VAL (empty when there is no .VAL).
+    // Validity checks and pictures from the .VAL (empty when there is no .VAL). Error Corrupt,
+    // naming the .VAL, when that file cannot be read (the table itself stays usable).
     const std::vector<FieldCheck>& checks() const;
     std::vector<FieldPicture> pictures() const;
     // The picture of field number n (1-based), empty when none.
