@@ -412,6 +412,7 @@ private:
                 };
                 // Sub-objects are always assigned, through the setter when there is one.
                 p->Set = [get, set, raw](TObject* o, const QVariant& v) {
+                    (void)set;  // used only with a setter
                     if constexpr (hasSet) {
                         std::unique_ptr<P> tmp;
                         P* current = const_cast<P*>(std::invoke(get, Self<T>(o)));
