@@ -34,7 +34,10 @@ RAVELDA_DEFINE_CLASS(TDataSet) {
     c.Event("OnCalcFields", &TDataSet::OnCalcFields);
 }
 
+static const bool dataClassesRegistered = (RegisterDataClasses(), true);
+
 TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {
+    (void)dataClassesRegistered;
     AllocateBuffers(1);
 }
 

@@ -131,6 +131,9 @@ struct TRecordBuffer {
     TBookmarkFlag Flag = bfCurrent;
 };
 
+// Registers the dataset layer's classes by name (done once on first use of TDataSet).
+void RegisterDataClasses();
+
 // Raises EDatabaseError with the message.
 [[noreturn]] void DatabaseError(const QString& Message);
 
