@@ -5,18 +5,20 @@
 #include "data/fields.h"
 #include "data/table.h"
 #include "data/wwdatsrc.h"
+#include "data/wwtable.h"
 
 void RegisterDataClasses() {
     for (const TClassInfo* info : {&TDataSet::StaticClass(),       &TTable::StaticClass(),
-                                   &TDataSource::StaticClass(),    &TwwDataSource::StaticClass(),
-                                   &TField::StaticClass(),         &TStringField::StaticClass(),
-                                   &TNumericField::StaticClass(),  &TIntegerField::StaticClass(),
-                                   &TSmallintField::StaticClass(), &TWordField::StaticClass(),
-                                   &TAutoIncField::StaticClass(),  &TFloatField::StaticClass(),
-                                   &TCurrencyField::StaticClass(), &TBCDField::StaticClass(),
-                                   &TBooleanField::StaticClass(),  &TDateTimeField::StaticClass(),
-                                   &TDateField::StaticClass(),     &TTimeField::StaticClass(),
-                                   &TBytesField::StaticClass(),    &TBlobField::StaticClass(),
-                                   &TMemoField::StaticClass(),     &TGraphicField::StaticClass()})
+                                   &TwwTable::StaticClass(),       &TDataSource::StaticClass(),
+                                   &TwwDataSource::StaticClass(),  &TField::StaticClass(),
+                                   &TStringField::StaticClass(),   &TNumericField::StaticClass(),
+                                   &TIntegerField::StaticClass(),  &TSmallintField::StaticClass(),
+                                   &TWordField::StaticClass(),     &TAutoIncField::StaticClass(),
+                                   &TFloatField::StaticClass(),    &TCurrencyField::StaticClass(),
+                                   &TBCDField::StaticClass(),      &TBooleanField::StaticClass(),
+                                   &TDateTimeField::StaticClass(), &TDateField::StaticClass(),
+                                   &TTimeField::StaticClass(),     &TBytesField::StaticClass(),
+                                   &TBlobField::StaticClass(),     &TMemoField::StaticClass(),
+                                   &TGraphicField::StaticClass()})
         (void)info;
 }
