@@ -4,6 +4,7 @@
 #include "platform/component.h"
 
 #include <QString>
+#include <Qt>
 
 using TCursor = int;
 enum : TCursor {
@@ -31,6 +32,9 @@ enum : TCursor {
     crHandPoint = -21,
     crSizeAll = -22
 };
+
+// The Qt shape that stands for a cursor, for the screen and for controls alike.
+Qt::CursorShape CursorShapeOf(TCursor c);
 
 class TScreen : public TComponent {
     RAVELDA_CLASS(TScreen, TComponent)

@@ -30,56 +30,11 @@ RAVELDA_DEFINE_CLASS(TWinControl) {
 
 namespace {
 
-Qt::CursorShape CursorShape(TCursor c) {
-    switch (c) {
-    case crNone:
-        return Qt::BlankCursor;
-    case crCross:
-        return Qt::CrossCursor;
-    case crIBeam:
-        return Qt::IBeamCursor;
-    case crSizeNESW:
-        return Qt::SizeBDiagCursor;
-    case crSizeNS:
-        return Qt::SizeVerCursor;
-    case crSizeNWSE:
-        return Qt::SizeFDiagCursor;
-    case crSizeWE:
-        return Qt::SizeHorCursor;
-    case crUpArrow:
-        return Qt::UpArrowCursor;
-    case crHourGlass:
-    case crSQLWait:
-        return Qt::WaitCursor;
-    case crDrag:
-        return Qt::DragMoveCursor;
-    case crNoDrop:
-    case crNo:
-        return Qt::ForbiddenCursor;
-    case crHSplit:
-        return Qt::SplitHCursor;
-    case crVSplit:
-        return Qt::SplitVCursor;
-    case crMultiDrag:
-        return Qt::DragCopyCursor;
-    case crAppStart:
-        return Qt::BusyCursor;
-    case crHelp:
-        return Qt::WhatsThisCursor;
-    case crHandPoint:
-        return Qt::PointingHandCursor;
-    case crSizeAll:
-        return Qt::SizeAllCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
-}
-
 void ApplyCursor(QWidget* w, TCursor c) {
     if (c == crDefault)
         w->unsetCursor();
     else
-        w->setCursor(CursorShape(c));
+        w->setCursor(CursorShapeOf(c));
 }
 
 TMouseButton ButtonOf(Qt::MouseButton b) {
