@@ -801,3 +801,19 @@ void Cursor::refresh() {
 }
 
 } // namespace ravelda::engine
+
+namespace ravelda::engine {
+void Cursor::setFilter(std::optional<FilterExpr> expr) {
+    if (expr) CompiledFilter(*expr, impl_->s.fields, impl_->s.collation);
+}
+const std::optional<FilterExpr>& Cursor::filter() const {
+    static const std::optional<FilterExpr> none;
+    return none;
+}
+void Cursor::setRecordFilter(RecordFilter) {
+    throw Error(Error::Kind::Unsupported, impl_->s.dbPath, "record filters are not built yet");
+}
+bool Cursor::filtered() const {
+    return false;
+}
+} // namespace ravelda::engine

@@ -6,10 +6,13 @@
 // table; next() on the last row leaves the cursor there and sets eof(); prior() on the first row
 // sets bof(). Any successful move clears both flags except that first() sets bof() and last()
 // sets eof().
+#include "engine/filter.h"
 #include "engine/types.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +42,9 @@ enum BookmarkOrder : int {
     bmAfter = 1,   // the first bookmark is after the second
     bmSameKey = 2, // different rows with equal keys (not possible with a primary key)
 };
+
+// A caller's test of one decoded row (one value per field): true keeps the row.
+using RecordFilter = std::function<bool(const std::vector<Value>& row)>;
 
 struct LocateOptions {
     bool partialKey = false;      // a Text value matches a field that starts with it
@@ -100,6 +106,30 @@ public:
 
     // Re-reads the file state and returns to the current row (or its position when it went).
     void refresh();
+
+    // Filters. A filtered cursor shows only the rows that both the expression filter and the
+    // record filter accept: moves skip the others, bof()/eof() mark the ends of the accepted
+    // rows, recordCount() counts them (a scan of the table), recordNumber() and
+    // setRecordNumber() are positions among them, locate() finds only accepted rows and
+    // gotoBookmark() of a rejected row returns false with the cursor unchanged.
+    //
+    // Installing or removing a filter keeps the cursor on its row when that row is accepted,
+    // else moves it to the next accepted row (the last one when none follows; no row when none
+    // is accepted). insert() and update() store the row even when the filters reject it; the
+    // cursor then stays on it, as the classic engines did, until it moves. refresh() and
+    // remove() land on an accepted row by the same rule as installing a filter.
+    //
+    // setFilter: std::nullopt removes the expression filter. Error InvalidArgument for a tree
+    // that does not fit the table's fields; the cursor then keeps the filter it had.
+    void setFilter(std::optional<FilterExpr> expr);
+    const std::optional<FilterExpr>& filter() const;
+    // Called for each row the cursor considers, after the expression filter accepted it (so
+    // possibly several times per row: counting and moving both consider rows). An empty function
+    // removes it. The cursor never calls it re-entrantly: while it runs, moving this cursor is
+    // refused with Error InvalidArgument. An exception thrown by it propagates out of the cursor
+    // call and leaves the cursor where it was before that call.
+    void setRecordFilter(RecordFilter filter);
+    bool filtered() const;
 
     struct Impl;
 
