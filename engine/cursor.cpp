@@ -1,353 +1,6 @@
-#include "engine/cursor.h"
-
-#include "engine/bytes.h"
-#include "engine/error.h"
-#include "engine/fieldcodec.h"
-#include "engine/table.h"
-#include "engine/tablestate.h"
-
-#include <cstring>
-#include <map>
+#include "engine/cursor_impl.h"
 
 namespace ravelda::engine {
-
-namespace {
-// Thrown inside a cursor operation when the files changed under it; the operation restarts
-// from the relocated position.
-struct Restart {};
-
-// One located field: how to match it against record bytes.
-struct Criterion {
-    int field = 0;
-    bool null = false;
-    bool alpha = false;
-    Bytes encoded; // non-Alpha: the stored form; Alpha: the text bytes
-};
-} // namespace
-
-struct Cursor::Impl {
-    Table& table;
-    Table::State& s;
-    unsigned block = 0;
-    int index = 0;
-    bool onRow = false;
-    bool bof = true, eof = true;
-    Bytes current;
-    std::uint64_t gen = 0;
-    // Unkeyed tables: chain position of each block's first row, per generation.
-    std::map<unsigned, std::uint64_t> chainStart;
-    std::uint64_t chainGen = 0;
-
-    explicit Impl(Table& t) : table(t), s(t.state()) {}
-
-    BlockPtr load(unsigned n) {
-        BlockPtr b = s.dbBlock(n);
-        if (s.generation != gen) throw Restart{};
-        return b;
-    }
-
-    void setAt(unsigned n, int i, const BlockPtr& b) {
-        block = n;
-        index = i;
-        onRow = true;
-        const std::uint8_t* r = recordAt(*b, s.recordSize, i);
-        current.assign(r, r + s.recordSize);
-    }
-
-    void clearRow() {
-        onRow = false;
-        block = 0;
-        index = 0;
-        current.clear();
-    }
-
-    template <typename F> auto run(F f) {
-        ReadOperation op(s);
-        for (int attempt = 0;; ++attempt) {
-            if (s.generation != gen) relocate();
-            try {
-                return f();
-            } catch (const Restart&) {
-            } catch (const Error& e) {
-                // A read mixing the old and the new state of a changing file is retried.
-                if (e.kind() != Error::Kind::Corrupt || s.generation == gen) throw;
-            }
-            if (attempt >= 8)
-                throw Error(Error::Kind::Locked, s.dbPath,
-                            "the table keeps changing under the cursor");
-        }
-    }
-
-    // After the files changed: back to the current row, or where it was.
-    void relocate() {
-        ReadOperation op(s);
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            gen = s.generation;
-            try {
-                relocateOnce();
-                return;
-            } catch (const Restart&) {
-            } catch (const Error& e) {
-                if (e.kind() != Error::Kind::Corrupt || s.generation == gen) throw;
-            }
-        }
-        throw Error(Error::Kind::Locked, s.dbPath, "the table keeps changing under the cursor");
-    }
-
-    void relocateOnce() {
-        if (!onRow) return;
-        if (s.dbh.firstBlock() == 0 || s.dbh.numRecords() == 0) {
-            clearRow();
-            bof = eof = true;
-            return;
-        }
-        if (s.keyFields > 0) {
-            const Bytes saved = current;
-            if (!seekKey(s.fullProbe(saved.data()), false)) lastRow();
-            return;
-        }
-        // Unkeyed: rows only move up within their block when earlier ones are deleted.
-        if (block >= 1 && block <= s.dbh.totalBlocks()) {
-            const BlockPtr b = load(block);
-            const BlockHead h = s.dataHead(*b, block);
-            for (int i = std::min(index, h.count - 1); i >= 0; --i)
-                if (std::memcmp(recordAt(*b, s.recordSize, i), current.data(), current.size()) ==
-                    0) {
-                    setAt(block, i, b);
-                    return;
-                }
-            if (index < h.count) {
-                setAt(block, index, b);
-                return;
-            }
-        }
-        if (!firstRow()) clearRow();
-    }
-
-    // Positions on the first row whose key is >= the probe; false when there is none.
-    bool seekKey(const KeyProbe& probe, bool) {
-        unsigned d = s.findBlock(probe, true, nullptr);
-        if (s.generation != gen) throw Restart{};
-        for (unsigned steps = 0; d; ++steps) {
-            if (steps > s.dbh.totalBlocks())
-                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
-            const BlockPtr b = load(d);
-            const BlockHead h = s.dataHead(*b, d);
-            int lo = 0, hi = h.count;
-            while (lo < hi) {
-                const int mid = (lo + hi) / 2;
-                if (s.compareKey(recordAt(*b, s.recordSize, mid), probe) < 0)
-                    lo = mid + 1;
-                else
-                    hi = mid;
-            }
-            if (lo < h.count) {
-                setAt(d, lo, b);
-                return true;
-            }
-            d = h.next;
-        }
-        return false;
-    }
-
-    bool firstRow() {
-        unsigned n = s.dbh.firstBlock();
-        for (unsigned steps = 0; n; ++steps) {
-            if (steps > s.dbh.totalBlocks())
-                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
-            const BlockPtr b = load(n);
-            const BlockHead h = s.dataHead(*b, n);
-            if (h.count > 0) {
-                setAt(n, 0, b);
-                return true;
-            }
-            n = h.next;
-        }
-        return false;
-    }
-
-    bool lastRow() {
-        unsigned n = s.dbh.lastBlock();
-        for (unsigned steps = 0; n; ++steps) {
-            if (steps > s.dbh.totalBlocks())
-                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
-            const BlockPtr b = load(n);
-            const BlockHead h = s.dataHead(*b, n);
-            if (h.count > 0) {
-                setAt(n, h.count - 1, b);
-                return true;
-            }
-            n = h.prev;
-        }
-        return false;
-    }
-
-    bool nextRow() {
-        if (!onRow) return firstRow();
-        BlockPtr b = load(block);
-        BlockHead h = s.dataHead(*b, block);
-        if (index + 1 < h.count) {
-            setAt(block, index + 1, b);
-            return true;
-        }
-        unsigned from = block, n = h.next;
-        for (unsigned steps = 0; n; ++steps) {
-            if (steps > s.dbh.totalBlocks())
-                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
-            b = load(n);
-            h = s.dataHead(*b, n);
-            if (h.prev != from)
-                throw Error(Error::Kind::Corrupt, s.dbPath,
-                            "block " + std::to_string(n) + " does not link back to block " +
-                                std::to_string(from));
-            if (h.count > 0) {
-                if (s.keyFields > 0 &&
-                    s.compareRecords(recordAt(*b, s.recordSize, 0), current.data()) <= 0)
-                    throw Error(Error::Kind::Corrupt, s.dbPath,
-                                "block " + std::to_string(n) + " is out of key order");
-                setAt(n, 0, b);
-                return true;
-            }
-            from = n;
-            n = h.next;
-        }
-        return false;
-    }
-
-    bool priorRow() {
-        if (!onRow) return lastRow();
-        if (index > 0) {
-            setAt(block, index - 1, load(block));
-            return true;
-        }
-        BlockPtr b = load(block);
-        BlockHead h = s.dataHead(*b, block);
-        unsigned from = block, n = h.prev;
-        for (unsigned steps = 0; n; ++steps) {
-            if (steps > s.dbh.totalBlocks())
-                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
-            b = load(n);
-            h = s.dataHead(*b, n);
-            if (h.next != from)
-                throw Error(Error::Kind::Corrupt, s.dbPath,
-                            "block " + std::to_string(n) + " does not link forward to block " +
-                                std::to_string(from));
-            if (h.count > 0) {
-                setAt(n, h.count - 1, b);
-                return true;
-            }
-            from = n;
-            n = h.prev;
-        }
-        return false;
-    }
-
-    std::uint64_t blockStart(unsigned n) {
-        if (chainGen != s.generation) {
-            chainStart.clear();
-            chainGen = s.generation;
-            std::uint64_t at = 0;
-            unsigned b = s.dbh.firstBlock();
-            for (unsigned steps = 0; b; ++steps) {
-                if (steps > s.dbh.totalBlocks())
-                    throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
-                const BlockPtr bytes = load(b);
-                const BlockHead h = s.dataHead(*bytes, b);
-                chainStart[b] = at;
-                at += static_cast<std::uint64_t>(h.count);
-                b = h.next;
-            }
-        }
-        auto it = chainStart.find(n);
-        if (it == chainStart.end())
-            throw Error(Error::Kind::Corrupt, s.dbPath,
-                        "block " + std::to_string(n) + " is not in the block chain");
-        return it->second;
-    }
-
-    // 0-based position of the current row.
-    std::uint64_t ordinal() {
-        if (s.keyFields > 0 && s.indexUsable && s.pxh->indexLevels() > 0) {
-            std::vector<IndexStep> path;
-            const unsigned d = s.findBlock(s.fullProbe(current.data()), false, &path);
-            if (s.generation != gen) throw Restart{};
-            if (d != block)
-                throw Error(Error::Kind::Corrupt, s.pxPath,
-                            "the index does not lead to the current row's block");
-            return s.rowsBefore(path) + static_cast<std::uint64_t>(index);
-        }
-        return blockStart(block) + static_cast<std::uint64_t>(index);
-    }
-
-    bool seekOrdinal(std::uint64_t n) {
-        unsigned d = 0;
-        int i = 0;
-        if (!s.seekOrdinal(n, d, i)) return false;
-        if (s.generation != gen) throw Restart{};
-        setAt(d, i, load(d));
-        return true;
-    }
-
-    // Finds the row a bookmark names in the current files.
-    bool findBookmark(const Bookmark& bm, unsigned& outBlock, int& outIndex) {
-        const std::string& d = bm.data();
-        if (d.empty()) return false;
-        if (s.keyFields > 0) {
-            if (d.size() != 1 + static_cast<std::size_t>(s.keySize) || d[0] != 'K') return false;
-            Bytes rec(static_cast<std::size_t>(s.recordSize), 0);
-            std::memcpy(rec.data(), d.data() + 1, static_cast<std::size_t>(s.keySize));
-            const auto found = s.findKey(rec.data());
-            if (s.generation != gen) throw Restart{};
-            outBlock = found.first;
-            outIndex = found.second;
-            return found.first != 0;
-        }
-        if (d.size() != 9 + static_cast<std::size_t>(s.recordSize) || d[0] != 'U') return false;
-        const unsigned n = le32(reinterpret_cast<const std::uint8_t*>(d.data() + 1));
-        const int i = static_cast<int>(le32(reinterpret_cast<const std::uint8_t*>(d.data() + 5)));
-        if (n < 1 || n > s.dbh.totalBlocks()) return false;
-        const BlockPtr b = load(n);
-        const BlockHead h = s.dataHead(*b, n);
-        for (int j = std::min(i, h.count - 1); j >= 0; --j)
-            if (std::memcmp(recordAt(*b, s.recordSize, j), d.data() + 9,
-                            static_cast<std::size_t>(s.recordSize)) == 0) {
-                outBlock = n;
-                outIndex = j;
-                return true;
-            }
-        return false;
-    }
-
-    bool matches(const std::uint8_t* rec, const std::vector<Criterion>& cs,
-                 const LocateOptions& o) const {
-        for (const Criterion& c : cs) {
-            const FieldDef& f = s.fields[static_cast<std::size_t>(c.field)];
-            const std::uint8_t* p = rec + s.offsets[static_cast<std::size_t>(c.field)];
-            const int size = storedSize(f);
-            if (c.null) {
-                for (int i = 0; i < size; ++i)
-                    if (p[i]) return false;
-                continue;
-            }
-            if (!c.alpha) {
-                if (std::memcmp(p, c.encoded.data(), static_cast<std::size_t>(size)) != 0)
-                    return false;
-                continue;
-            }
-            const std::size_t len =
-                strnlen(reinterpret_cast<const char*>(p), static_cast<std::size_t>(size));
-            const std::size_t want = c.encoded.size();
-            if (o.partialKey ? len < want : len != want) return false;
-            if (o.caseInsensitive) {
-                if (s.collation.compareFolded(p, c.encoded.data(), static_cast<int>(want)) != 0)
-                    return false;
-            } else if (std::memcmp(p, c.encoded.data(), want) != 0) {
-                return false;
-            }
-        }
-        return true;
-    }
-};
 
 Cursor::Cursor(Table& table) : impl_(std::make_unique<Impl>(table)) {
     impl_->gen = impl_->s.generation;
@@ -362,6 +15,8 @@ Table& Cursor::table() const {
 
 bool Cursor::first() {
     Impl& m = *impl_;
+    m.refuseInFilter();
+    if (m.filtered()) return m.filteredFirst();
     return m.run([&] {
         if (m.firstRow()) {
             m.bof = true;
@@ -376,6 +31,8 @@ bool Cursor::first() {
 
 bool Cursor::last() {
     Impl& m = *impl_;
+    m.refuseInFilter();
+    if (m.filtered()) return m.filteredLast();
     return m.run([&] {
         if (m.lastRow()) {
             m.bof = false;
@@ -390,6 +47,8 @@ bool Cursor::last() {
 
 bool Cursor::next() {
     Impl& m = *impl_;
+    m.refuseInFilter();
+    if (m.filtered()) return m.filteredStep(true);
     return m.run([&] {
         if (m.nextRow()) {
             m.bof = m.eof = false;
@@ -402,6 +61,8 @@ bool Cursor::next() {
 
 bool Cursor::prior() {
     Impl& m = *impl_;
+    m.refuseInFilter();
+    if (m.filtered()) return m.filteredStep(false);
     return m.run([&] {
         if (m.priorRow()) {
             m.bof = m.eof = false;
@@ -414,7 +75,9 @@ bool Cursor::prior() {
 
 std::int64_t Cursor::moveBy(std::int64_t n) {
     Impl& m = *impl_;
+    m.refuseInFilter();
     if (n == 0) return 0;
+    if (m.filtered()) return m.filteredMoveBy(n);
     const bool jump = (n > 64 || n < -64) && m.onRow;
     if (jump) {
         return m.run([&]() -> std::int64_t {
@@ -456,12 +119,16 @@ bool Cursor::hasRow() const {
 
 std::int64_t Cursor::recordCount() const {
     Impl& m = *impl_;
+    m.refuseInFilter();
+    if (m.filtered()) return m.filteredCount();
     if (m.s.generation != m.gen) m.relocate();
     return static_cast<std::int64_t>(m.s.dbh.numRecords());
 }
 
 std::int64_t Cursor::recordNumber() const {
     Impl& m = *impl_;
+    m.refuseInFilter();
+    if (m.filtered()) return m.filteredNumber();
     return m.run([&]() -> std::int64_t {
         if (!m.onRow) return 0;
         return static_cast<std::int64_t>(m.ordinal()) + 1;
@@ -470,6 +137,8 @@ std::int64_t Cursor::recordNumber() const {
 
 void Cursor::setRecordNumber(std::int64_t n) {
     Impl& m = *impl_;
+    m.refuseInFilter();
+    if (m.filtered()) return m.filteredSetNumber(n);
     m.run([&] {
         const auto count = static_cast<std::int64_t>(m.s.dbh.numRecords());
         if (count == 0) {
@@ -519,11 +188,14 @@ Bookmark Cursor::bookmark() const {
 
 bool Cursor::gotoBookmark(const Bookmark& bookmark) {
     Impl& m = *impl_;
-    return m.run([&] {
+    m.refuseInFilter();
+    return m.guarded([&] {
         unsigned b = 0;
         int i = 0;
         if (!m.findBookmark(bookmark, b, i)) return false;
-        m.setAt(b, i, m.load(b));
+        const BlockPtr bytes = m.load(b);
+        if (m.filtered() && !m.accept(recordAt(*bytes, m.s.recordSize, i))) return false;
+        m.setAt(b, i, bytes);
         m.bof = m.eof = false;
         return true;
     });
@@ -531,10 +203,12 @@ bool Cursor::gotoBookmark(const Bookmark& bookmark) {
 
 bool Cursor::bookmarkValid(const Bookmark& bookmark) const {
     Impl& m = *impl_;
-    return m.run([&] {
+    m.refuseInFilter();
+    return m.guarded([&] {
         unsigned b = 0;
         int i = 0;
-        return m.findBookmark(bookmark, b, i);
+        if (!m.findBookmark(bookmark, b, i)) return false;
+        return !m.filtered() || m.accept(recordAt(*m.load(b), m.s.recordSize, i));
     });
 }
 
@@ -582,10 +256,11 @@ bool Cursor::locate(const std::vector<int>& fieldIndexes, const std::vector<Valu
                     const LocateOptions& options) {
     Impl& m = *impl_;
     Table::State& s = m.s;
+    m.refuseInFilter();
     if (fieldIndexes.size() != values.size() || fieldIndexes.empty())
         throw Error(Error::Kind::InvalidArgument, s.dbPath,
                     "locate needs one value per field and at least one field");
-    std::vector<Criterion> cs;
+    std::vector<LocateCriterion> cs;
     std::vector<bool> seen(s.fields.size(), false);
     for (std::size_t i = 0; i < fieldIndexes.size(); ++i) {
         const int fi = fieldIndexes[i];
@@ -597,7 +272,7 @@ bool Cursor::locate(const std::vector<int>& fieldIndexes, const std::vector<Valu
             throw Error(Error::Kind::InvalidArgument, s.dbPath,
                         "cannot locate on the blob field '" + f.name + "'");
         seen[static_cast<std::size_t>(fi)] = true;
-        Criterion c;
+        LocateCriterion c;
         c.field = fi;
         Value v;
         try {
@@ -633,12 +308,12 @@ bool Cursor::locate(const std::vector<int>& fieldIndexes, const std::vector<Valu
     const bool partialAlpha = options.partialKey;
     const bool useIndex =
         prefixOnly && !options.caseInsensitive && (s.collation.byteOrder() || !partialAlpha);
-    return m.run([&] {
+    return m.guarded([&] {
         if (useIndex) {
             KeyProbe probe;
             probe.key.assign(static_cast<std::size_t>(s.keySize), 0);
             probe.lengths.assign(static_cast<std::size_t>(s.keyFields), 0);
-            for (const Criterion& c : cs) {
+            for (const LocateCriterion& c : cs) {
                 const auto fi = static_cast<std::size_t>(c.field);
                 const int size = storedSize(s.fields[fi]);
                 std::uint8_t* at = probe.key.data() + s.offsets[fi];
@@ -658,10 +333,15 @@ bool Cursor::locate(const std::vector<int>& fieldIndexes, const std::vector<Valu
             const unsigned savedBlock = m.block;
             const int savedIndex = m.index;
             const bool savedOn = m.onRow;
-            if (m.seekKey(probe, false) && s.compareKey(m.current.data(), probe) == 0 &&
-                m.matches(m.current.data(), cs, options)) {
-                m.bof = m.eof = false;
-                return true;
+            // Rows sharing a key prefix follow each other; the first one the filters accept wins.
+            for (bool on = m.seekKey(probe, false);
+                 on && s.compareKey(m.current.data(), probe) == 0; on = m.nextRow()) {
+                if (m.matches(m.current.data(), cs, options) &&
+                    (!m.filtered() || m.accept(m.current.data()))) {
+                    m.bof = m.eof = false;
+                    return true;
+                }
+                if (!m.filtered()) break;
             }
             m.current = savedCurrent;
             m.block = savedBlock;
@@ -676,7 +356,8 @@ bool Cursor::locate(const std::vector<int>& fieldIndexes, const std::vector<Valu
             const BlockPtr b = m.load(n);
             const BlockHead h = s.dataHead(*b, n);
             for (int i = 0; i < h.count; ++i)
-                if (m.matches(recordAt(*b, s.recordSize, i), cs, options)) {
+                if (m.matches(recordAt(*b, s.recordSize, i), cs, options) &&
+                    (!m.filtered() || m.accept(recordAt(*b, s.recordSize, i)))) {
                     m.setAt(n, i, b);
                     m.bof = m.eof = false;
                     return true;
@@ -690,6 +371,8 @@ bool Cursor::locate(const std::vector<int>& fieldIndexes, const std::vector<Valu
 void Cursor::insert(const std::vector<Value>& row) {
     Impl& m = *impl_;
     Table::State& s = m.s;
+    m.refuseInFilter();
+    m.cachedCount = -1;
     s.begin();
     std::pair<unsigned, int> at;
     try {
@@ -731,6 +414,8 @@ std::pair<unsigned, int> currentInTxn(Cursor::Impl& m) {
 void Cursor::update(const std::vector<Value>& row) {
     Impl& m = *impl_;
     Table::State& s = m.s;
+    m.refuseInFilter();
+    m.cachedCount = -1;
     s.begin();
     std::pair<unsigned, int> at;
     try {
@@ -751,6 +436,8 @@ void Cursor::update(const std::vector<Value>& row) {
 void Cursor::remove() {
     Impl& m = *impl_;
     Table::State& s = m.s;
+    m.refuseInFilter();
+    m.cachedCount = -1;
     s.begin();
     unsigned nextBlock = 0;
     std::pair<unsigned, int> where;
@@ -777,6 +464,7 @@ void Cursor::remove() {
                 m.lastRow();
                 m.eof = true;
             }
+            if (m.filtered()) m.settle();
             return 0;
         }
         const BlockPtr b = m.load(where.first);
@@ -790,30 +478,22 @@ void Cursor::remove() {
             m.lastRow();
             m.eof = true;
         }
+        if (m.filtered()) m.settle();
         return 0;
     });
 }
 
 void Cursor::refresh() {
     Impl& m = *impl_;
+    m.refuseInFilter();
+    m.cachedCount = -1;
     m.table.refresh();
     m.relocate();
+    if (m.filtered())
+        m.guarded([&] {
+            m.settle();
+            return 0;
+        });
 }
 
-} // namespace ravelda::engine
-
-namespace ravelda::engine {
-void Cursor::setFilter(std::optional<FilterExpr> expr) {
-    if (expr) CompiledFilter(*expr, impl_->s.fields, impl_->s.collation);
-}
-const std::optional<FilterExpr>& Cursor::filter() const {
-    static const std::optional<FilterExpr> none;
-    return none;
-}
-void Cursor::setRecordFilter(RecordFilter) {
-    throw Error(Error::Kind::Unsupported, impl_->s.dbPath, "record filters are not built yet");
-}
-bool Cursor::filtered() const {
-    return false;
-}
 } // namespace ravelda::engine

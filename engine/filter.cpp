@@ -1,6 +1,7 @@
+// Filter trees: construction and their readable form.
 #include "engine/filter.h"
 
-#include "engine/error.h"
+#include <cstdio>
 
 namespace ravelda::engine {
 
@@ -33,39 +34,104 @@ FilterExpr FilterExpr::binary(Op op, FilterExpr a, FilterExpr b) {
     return e;
 }
 
-std::string describe(const FilterExpr&) {
-    return {};
+const char* filterOpText(FilterExpr::Op op) {
+    using Op = FilterExpr::Op;
+    switch (op) {
+    case Op::Equal:
+        return "=";
+    case Op::NotEqual:
+        return "<>";
+    case Op::Less:
+        return "<";
+    case Op::LessEqual:
+        return "<=";
+    case Op::Greater:
+        return ">";
+    case Op::GreaterEqual:
+        return ">=";
+    case Op::And:
+        return "AND";
+    case Op::Or:
+        return "OR";
+    case Op::Not:
+        return "NOT";
+    case Op::Add:
+        return "+";
+    case Op::Subtract:
+        return "-";
+    case Op::Multiply:
+        return "*";
+    case Op::Divide:
+        return "/";
+    case Op::IsNull:
+        return "IS NULL";
+    case Op::Field:
+        return "field";
+    case Op::Constant:
+        return "constant";
+    }
+    return "?";
 }
 
-struct CompiledFilter::Program {
-    FilterExpr expr;
-    std::vector<int> fields;
-};
+std::string describeValue(const Value& v) {
+    char buf[64];
+    switch (v.kind()) {
+    case Value::Kind::Null:
+        return "NULL";
+    case Value::Kind::Integer:
+        return std::to_string(v.asInteger());
+    case Value::Kind::Double:
+        std::snprintf(buf, sizeof buf, "%.17g", v.asDouble());
+        return buf;
+    case Value::Kind::Bool:
+        return v.asBool() ? "TRUE" : "FALSE";
+    case Value::Kind::Date: {
+        int y = 0, m = 0, d = 0;
+        v.asDate().toYmd(y, m, d);
+        std::snprintf(buf, sizeof buf, "DATE %04d-%02d-%02d", y, m, d);
+        return buf;
+    }
+    case Value::Kind::Time:
+        return "TIME " + std::to_string(v.asTime().ms) + "ms";
+    case Value::Kind::Timestamp:
+        return "TIMESTAMP " + std::to_string(v.asTimestamp().ms) + "ms";
+    case Value::Kind::Decimal:
+        return v.asDecimal();
+    case Value::Kind::Text:
+        return "'" + v.asText() + "'";
+    case Value::Kind::Binary:
+        return "BINARY(" + std::to_string(v.asBinary().size()) + " bytes)";
+    }
+    return "?";
+}
 
-CompiledFilter::CompiledFilter(const FilterExpr& expr, const std::vector<FieldDef>&,
-                               const Collation&) {
-    auto p = std::make_shared<Program>();
-    p->expr = expr;
-    program_ = p;
-    throw Error(Error::Kind::Unsupported, {}, "filters are not built yet");
+std::string describeFilter(const FilterExpr& e, const std::vector<FieldDef>* fields) {
+    using Op = FilterExpr::Op;
+    switch (e.op) {
+    case Op::Field:
+        if (fields && e.fieldIndex >= 0 && e.fieldIndex < static_cast<int>(fields->size()))
+            return (*fields)[static_cast<std::size_t>(e.fieldIndex)].name;
+        return "f" + std::to_string(e.fieldIndex);
+    case Op::Constant:
+        return describeValue(e.value);
+    case Op::Not:
+        return "NOT " + (e.args.empty() ? std::string("?") : describeFilter(e.args[0], fields));
+    case Op::IsNull:
+        return (e.args.empty() ? std::string("?") : describeFilter(e.args[0], fields)) + " IS NULL";
+    default:
+        break;
+    }
+    std::string out = "(";
+    for (std::size_t i = 0; i < e.args.size(); ++i) {
+        if (i) out += std::string(" ") + filterOpText(e.op) + " ";
+        out += describeFilter(e.args[i], fields);
+    }
+    if (e.args.size() < 2) out += std::string(e.args.empty() ? "" : " ") + filterOpText(e.op);
+    return out + ")";
 }
-CompiledFilter::~CompiledFilter() = default;
-CompiledFilter::CompiledFilter(const CompiledFilter&) = default;
-CompiledFilter& CompiledFilter::operator=(const CompiledFilter&) = default;
-CompiledFilter::CompiledFilter(CompiledFilter&&) noexcept = default;
-CompiledFilter& CompiledFilter::operator=(CompiledFilter&&) noexcept = default;
 
-bool CompiledFilter::matches(const std::vector<Value>&) const {
-    return true;
-}
-bool CompiledFilter::matchesRecordImpl(const std::uint8_t*, void*, Value (*)(void*, int)) const {
-    return true;
-}
-const std::vector<int>& CompiledFilter::fieldsRead() const {
-    return program_->fields;
-}
-const FilterExpr& CompiledFilter::expression() const {
-    return program_->expr;
+std::string describe(const FilterExpr& expr) {
+    return describeFilter(expr, nullptr);
 }
 
 } // namespace ravelda::engine

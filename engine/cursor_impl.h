@@ -1,0 +1,440 @@
+#pragma once
+// The state of a cursor and its navigation over the blocks of a table (engine-internal; the
+// cursor's calls are in cursor.cpp, its filters in cursor_filter.cpp).
+#include "engine/bytes.h"
+#include "engine/cursor.h"
+#include "engine/error.h"
+#include "engine/fieldcodec.h"
+#include "engine/table.h"
+#include "engine/tablestate.h"
+
+#include <cstring>
+#include <map>
+#include <optional>
+
+namespace ravelda::engine {
+
+// Thrown inside a cursor operation when the files changed under it; the operation restarts
+// from the relocated position.
+struct CursorRestart {};
+
+// One located field: how to match it against record bytes.
+struct LocateCriterion {
+    int field = 0;
+    bool null = false;
+    bool alpha = false;
+    Bytes encoded; // non-Alpha: the stored form; Alpha: the text bytes
+};
+
+struct Cursor::Impl {
+    Table& table;
+    Table::State& s;
+    unsigned block = 0;
+    int index = 0;
+    bool onRow = false;
+    bool bof = true, eof = true;
+    Bytes current;
+    std::uint64_t gen = 0;
+    // Unkeyed tables: chain position of each block's first row, per generation.
+    std::map<unsigned, std::uint64_t> chainStart;
+    std::uint64_t chainGen = 0;
+
+    // Filters (cursor_filter.cpp).
+    std::optional<FilterExpr> filterExpr;
+    std::optional<CompiledFilter> compiled;
+    RecordFilter recordFilter;
+    bool inRecordFilter = false;
+    // Rows an expression filter alone accepts, for the files of countGen.
+    std::int64_t cachedCount = -1;
+    std::uint64_t countGen = 0;
+
+    explicit Impl(Table& t) : table(t), s(t.state()) {}
+
+    bool filtered() const { return compiled.has_value() || static_cast<bool>(recordFilter); }
+    // Whether the filters accept a stored record.
+    bool accept(const std::uint8_t* record);
+    // Refuses cursor calls made from inside the record filter.
+    void refuseInFilter() const;
+    // From the current row: the nearest accepted row at or after it (before it); false when
+    // there is none, the cursor then being on some row further on.
+    bool settleForward();
+    bool settleBackward();
+    // After the rows or the filters changed: stay on the current row when accepted, else the
+    // next accepted, else the last accepted (eof), else no row.
+    void settle();
+    // The calls of a filtered cursor.
+    bool filteredFirst();
+    bool filteredLast();
+    bool filteredStep(bool forward);
+    std::int64_t filteredMoveBy(std::int64_t n);
+    std::int64_t filteredCount();
+    std::int64_t filteredNumber();
+    void filteredSetNumber(std::int64_t n);
+
+    // A saved position, to return to when a move finds nothing or a call fails.
+    struct Position {
+        unsigned block = 0;
+        int index = 0;
+        bool onRow = false, bof = true, eof = true;
+        Bytes current;
+        std::uint64_t gen = 0;
+    };
+    Position save() const { return {block, index, onRow, bof, eof, current, gen}; }
+    void restore(Position p) {
+        block = p.block;
+        index = p.index;
+        onRow = p.onRow;
+        bof = p.bof;
+        eof = p.eof;
+        current = std::move(p.current);
+        gen = p.gen;
+    }
+    // Runs f as one cursor operation; an exception puts the cursor back where it was.
+    template <typename F> auto guarded(F f) {
+        Position before = save();
+        try {
+            return run(f);
+        } catch (...) {
+            restore(std::move(before));
+            throw;
+        }
+    }
+
+    // Calls f(block, index, blockBytes, record) for the rows in cursor order until it returns
+    // false.
+    template <typename F> void forEachRow(F f) {
+        unsigned n = s.dbh.firstBlock();
+        for (unsigned steps = 0; n; ++steps) {
+            if (steps > s.dbh.totalBlocks())
+                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
+            const BlockPtr b = load(n);
+            const BlockHead h = s.dataHead(*b, n);
+            for (int i = 0; i < h.count; ++i)
+                if (!f(n, i, b, recordAt(*b, s.recordSize, i))) return;
+            n = h.next;
+        }
+    }
+
+    BlockPtr load(unsigned n) {
+        BlockPtr b = s.dbBlock(n);
+        if (s.generation != gen) throw CursorRestart{};
+        return b;
+    }
+
+    void setAt(unsigned n, int i, const BlockPtr& b) {
+        block = n;
+        index = i;
+        onRow = true;
+        const std::uint8_t* r = recordAt(*b, s.recordSize, i);
+        current.assign(r, r + s.recordSize);
+    }
+
+    void clearRow() {
+        onRow = false;
+        block = 0;
+        index = 0;
+        current.clear();
+    }
+
+    template <typename F> auto run(F f) {
+        ReadOperation op(s);
+        for (int attempt = 0;; ++attempt) {
+            if (s.generation != gen) relocate();
+            try {
+                return f();
+            } catch (const CursorRestart&) {
+            } catch (const Error& e) {
+                // A read mixing the old and the new state of a changing file is retried.
+                if (e.kind() != Error::Kind::Corrupt || s.generation == gen) throw;
+            }
+            if (attempt >= 8)
+                throw Error(Error::Kind::Locked, s.dbPath,
+                            "the table keeps changing under the cursor");
+        }
+    }
+
+    // After the files changed: back to the current row, or where it was.
+    void relocate() {
+        ReadOperation op(s);
+        const Position start = save();
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            if (attempt > 0) restore(start);
+            gen = s.generation;
+            try {
+                relocateOnce();
+                return;
+            } catch (const CursorRestart&) {
+            } catch (const Error& e) {
+                if (e.kind() != Error::Kind::Corrupt || s.generation == gen) throw;
+            }
+        }
+        throw Error(Error::Kind::Locked, s.dbPath, "the table keeps changing under the cursor");
+    }
+
+    void relocateOnce() {
+        if (!onRow) return;
+        if (s.dbh.firstBlock() == 0 || s.dbh.numRecords() == 0) {
+            clearRow();
+            bof = eof = true;
+            return;
+        }
+        // A filtered cursor whose row went lands on an accepted one.
+        if (!relocateRow() && onRow && filtered() && !inRecordFilter) settle();
+    }
+
+    // Back to the current row (true) or, when it went, to the row now at its place (false).
+    bool relocateRow() {
+        if (s.keyFields > 0) {
+            const Bytes saved = current;
+            if (!seekKey(s.fullProbe(saved.data()), false)) {
+                lastRow();
+                return false;
+            }
+            return std::memcmp(current.data(), saved.data(), static_cast<std::size_t>(s.keySize)) ==
+                   0;
+        }
+        // Unkeyed: rows only move up within their block when earlier ones are deleted.
+        if (block >= 1 && block <= s.dbh.totalBlocks()) {
+            const BlockPtr b = load(block);
+            const BlockHead h = s.dataHead(*b, block);
+            for (int i = std::min(index, h.count - 1); i >= 0; --i)
+                if (std::memcmp(recordAt(*b, s.recordSize, i), current.data(), current.size()) ==
+                    0) {
+                    setAt(block, i, b);
+                    return true;
+                }
+            if (index < h.count) {
+                setAt(block, index, b);
+                return false;
+            }
+        }
+        if (!firstRow()) clearRow();
+        return false;
+    }
+
+    // Positions on the first row whose key is >= the probe; false when there is none.
+    bool seekKey(const KeyProbe& probe, bool) {
+        unsigned d = s.findBlock(probe, true, nullptr);
+        if (s.generation != gen) throw CursorRestart{};
+        for (unsigned steps = 0; d; ++steps) {
+            if (steps > s.dbh.totalBlocks())
+                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
+            const BlockPtr b = load(d);
+            const BlockHead h = s.dataHead(*b, d);
+            int lo = 0, hi = h.count;
+            while (lo < hi) {
+                const int mid = (lo + hi) / 2;
+                if (s.compareKey(recordAt(*b, s.recordSize, mid), probe) < 0)
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            if (lo < h.count) {
+                setAt(d, lo, b);
+                return true;
+            }
+            d = h.next;
+        }
+        return false;
+    }
+
+    bool firstRow() {
+        unsigned n = s.dbh.firstBlock();
+        for (unsigned steps = 0; n; ++steps) {
+            if (steps > s.dbh.totalBlocks())
+                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
+            const BlockPtr b = load(n);
+            const BlockHead h = s.dataHead(*b, n);
+            if (h.count > 0) {
+                setAt(n, 0, b);
+                return true;
+            }
+            n = h.next;
+        }
+        return false;
+    }
+
+    bool lastRow() {
+        unsigned n = s.dbh.lastBlock();
+        for (unsigned steps = 0; n; ++steps) {
+            if (steps > s.dbh.totalBlocks())
+                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
+            const BlockPtr b = load(n);
+            const BlockHead h = s.dataHead(*b, n);
+            if (h.count > 0) {
+                setAt(n, h.count - 1, b);
+                return true;
+            }
+            n = h.prev;
+        }
+        return false;
+    }
+
+    bool nextRow() {
+        if (!onRow) return firstRow();
+        BlockPtr b = load(block);
+        BlockHead h = s.dataHead(*b, block);
+        if (index + 1 < h.count) {
+            setAt(block, index + 1, b);
+            return true;
+        }
+        unsigned from = block, n = h.next;
+        for (unsigned steps = 0; n; ++steps) {
+            if (steps > s.dbh.totalBlocks())
+                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
+            b = load(n);
+            h = s.dataHead(*b, n);
+            if (h.prev != from)
+                throw Error(Error::Kind::Corrupt, s.dbPath,
+                            "block " + std::to_string(n) + " does not link back to block " +
+                                std::to_string(from));
+            if (h.count > 0) {
+                if (s.keyFields > 0 &&
+                    s.compareRecords(recordAt(*b, s.recordSize, 0), current.data()) <= 0)
+                    throw Error(Error::Kind::Corrupt, s.dbPath,
+                                "block " + std::to_string(n) + " is out of key order");
+                setAt(n, 0, b);
+                return true;
+            }
+            from = n;
+            n = h.next;
+        }
+        return false;
+    }
+
+    bool priorRow() {
+        if (!onRow) return lastRow();
+        if (index > 0) {
+            setAt(block, index - 1, load(block));
+            return true;
+        }
+        BlockPtr b = load(block);
+        BlockHead h = s.dataHead(*b, block);
+        unsigned from = block, n = h.prev;
+        for (unsigned steps = 0; n; ++steps) {
+            if (steps > s.dbh.totalBlocks())
+                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
+            b = load(n);
+            h = s.dataHead(*b, n);
+            if (h.next != from)
+                throw Error(Error::Kind::Corrupt, s.dbPath,
+                            "block " + std::to_string(n) + " does not link forward to block " +
+                                std::to_string(from));
+            if (h.count > 0) {
+                setAt(n, h.count - 1, b);
+                return true;
+            }
+            from = n;
+            n = h.prev;
+        }
+        return false;
+    }
+
+    std::uint64_t blockStart(unsigned n) {
+        if (chainGen != s.generation) {
+            chainStart.clear();
+            chainGen = s.generation;
+            std::uint64_t at = 0;
+            unsigned b = s.dbh.firstBlock();
+            for (unsigned steps = 0; b; ++steps) {
+                if (steps > s.dbh.totalBlocks())
+                    throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
+                const BlockPtr bytes = load(b);
+                const BlockHead h = s.dataHead(*bytes, b);
+                chainStart[b] = at;
+                at += static_cast<std::uint64_t>(h.count);
+                b = h.next;
+            }
+        }
+        auto it = chainStart.find(n);
+        if (it == chainStart.end())
+            throw Error(Error::Kind::Corrupt, s.dbPath,
+                        "block " + std::to_string(n) + " is not in the block chain");
+        return it->second;
+    }
+
+    // 0-based position of the current row.
+    std::uint64_t ordinal() {
+        if (s.keyFields > 0 && s.indexUsable && s.pxh->indexLevels() > 0) {
+            std::vector<IndexStep> path;
+            const unsigned d = s.findBlock(s.fullProbe(current.data()), false, &path);
+            if (s.generation != gen) throw CursorRestart{};
+            if (d != block)
+                throw Error(Error::Kind::Corrupt, s.pxPath,
+                            "the index does not lead to the current row's block");
+            return s.rowsBefore(path) + static_cast<std::uint64_t>(index);
+        }
+        return blockStart(block) + static_cast<std::uint64_t>(index);
+    }
+
+    bool seekOrdinal(std::uint64_t n) {
+        unsigned d = 0;
+        int i = 0;
+        if (!s.seekOrdinal(n, d, i)) return false;
+        if (s.generation != gen) throw CursorRestart{};
+        setAt(d, i, load(d));
+        return true;
+    }
+
+    // Finds the row a bookmark names in the current files.
+    bool findBookmark(const Bookmark& bm, unsigned& outBlock, int& outIndex) {
+        const std::string& d = bm.data();
+        if (d.empty()) return false;
+        if (s.keyFields > 0) {
+            if (d.size() != 1 + static_cast<std::size_t>(s.keySize) || d[0] != 'K') return false;
+            Bytes rec(static_cast<std::size_t>(s.recordSize), 0);
+            std::memcpy(rec.data(), d.data() + 1, static_cast<std::size_t>(s.keySize));
+            const auto found = s.findKey(rec.data());
+            if (s.generation != gen) throw CursorRestart{};
+            outBlock = found.first;
+            outIndex = found.second;
+            return found.first != 0;
+        }
+        if (d.size() != 9 + static_cast<std::size_t>(s.recordSize) || d[0] != 'U') return false;
+        const unsigned n = le32(reinterpret_cast<const std::uint8_t*>(d.data() + 1));
+        const int i = static_cast<int>(le32(reinterpret_cast<const std::uint8_t*>(d.data() + 5)));
+        if (n < 1 || n > s.dbh.totalBlocks()) return false;
+        const BlockPtr b = load(n);
+        const BlockHead h = s.dataHead(*b, n);
+        for (int j = std::min(i, h.count - 1); j >= 0; --j)
+            if (std::memcmp(recordAt(*b, s.recordSize, j), d.data() + 9,
+                            static_cast<std::size_t>(s.recordSize)) == 0) {
+                outBlock = n;
+                outIndex = j;
+                return true;
+            }
+        return false;
+    }
+
+    bool matches(const std::uint8_t* rec, const std::vector<LocateCriterion>& cs,
+                 const LocateOptions& o) const {
+        for (const LocateCriterion& c : cs) {
+            const FieldDef& f = s.fields[static_cast<std::size_t>(c.field)];
+            const std::uint8_t* p = rec + s.offsets[static_cast<std::size_t>(c.field)];
+            const int size = storedSize(f);
+            if (c.null) {
+                for (int i = 0; i < size; ++i)
+                    if (p[i]) return false;
+                continue;
+            }
+            if (!c.alpha) {
+                if (std::memcmp(p, c.encoded.data(), static_cast<std::size_t>(size)) != 0)
+                    return false;
+                continue;
+            }
+            const std::size_t len =
+                strnlen(reinterpret_cast<const char*>(p), static_cast<std::size_t>(size));
+            const std::size_t want = c.encoded.size();
+            if (o.partialKey ? len < want : len != want) return false;
+            if (o.caseInsensitive) {
+                if (s.collation.compareFolded(p, c.encoded.data(), static_cast<int>(want)) != 0)
+                    return false;
+            } else if (std::memcmp(p, c.encoded.data(), want) != 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+} // namespace ravelda::engine
