@@ -79,13 +79,20 @@ const char* actionName(int action) {
 }
 
 // Only reading is allowed: a query must not change tables, files or the connection.
-int authorize(void* data, int action, const char*, const char*, const char*, const char*) {
+int authorize(void* data, int action, const char* target, const char*, const char*, const char*) {
     switch (action) {
     case SQLITE_SELECT:
     case SQLITE_READ:
     case SQLITE_FUNCTION:
     case SQLITE_RECURSIVE:
         return SQLITE_OK;
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE:
+    case SQLITE_DELETE:
+        // SQLite's own bookkeeping of the schema after a table that could not be opened;
+        // a statement that writes the schema itself is refused as not read-only.
+        if (target && std::string_view(target).rfind("sqlite_", 0) == 0) return SQLITE_OK;
+        [[fallthrough]];
     default: {
         auto* guard = static_cast<Guard*>(data);
         if (guard->refused.empty()) guard->refused = actionName(action);
