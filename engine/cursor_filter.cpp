@@ -191,7 +191,11 @@ void Cursor::setFilter(std::optional<FilterExpr> expr) {
     std::optional<CompiledFilter> compiled;
     if (expr) {
         try {
-            compiled.emplace(*expr, m.s.fields, m.s.collation);
+            // Texts compare by the table's sort order even where no key uses it.
+            Collation order = Collation::forSortOrder(m.s.dbh.sortOrderName,
+                                                      m.s.dbh.sortOrderCode, m.s.codePage);
+            if (!order.supported()) order = m.s.collation;
+            compiled.emplace(*expr, m.s.fields, order);
         } catch (const Error& e) {
             throw Error(e.kind(), m.s.dbPath, e.problem());
         }
