@@ -4,37 +4,11 @@
 #include "engine/error.h"
 #include "tools/args.h"
 #include "tools/commands.h"
+#include "tools/output.h"
 #include "tools/progress.h"
 #include "tools/table_arg.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 namespace ravelda::tools {
-
-namespace {
-
-// Buffered standard output that reports a failed write (a full disk, a closed pipe).
-class Output {
-public:
-    void add(const std::string& s) {
-        buffer_ += s;
-        if (buffer_.size() >= (1 << 16)) flush();
-    }
-    void flush() {
-        if (!buffer_.empty() &&
-            std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
-            throw engine::Error(engine::Error::Kind::Io, "standard output",
-                                std::string("cannot write: ") + std::strerror(errno));
-        buffer_.clear();
-    }
-
-private:
-    std::string buffer_;
-};
-
-} // namespace
 
 int dumpCommand(const Words& words) {
     Args args = parseArgs(words, {"code-page"}, {"no-blobs"});

@@ -17,6 +17,7 @@ const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table{
         {"alias", aliasCommand},   {"info", infoCommand},     {"dump", dumpCommand},
         {"create", createCommand}, {"import", importCommand}, {"check", checkCommand},
+        {"query", queryCommand},
     };
     return table;
 }

@@ -18,6 +18,8 @@ Commands:
   create TABLE --fields ...   create an empty table
   import TABLE FILE.csv       insert the rows of a CSV file
   check TABLE                 verify the table's files
+  query DATABASE 'SQL'        run an SQL query over a database's tables, rows as CSV
+  query DATABASE --qbe FILE   run a QBE query
 
 TABLE is :ALIAS:Name.DB (a table in the folder of an alias) or a file path.
 Aliases are kept in $RAVELDA_ALIAS_FILE when set, else ~/.config/ravelda/aliases.conf,
@@ -108,7 +110,28 @@ Prints the problems found, one per line; exit status 0 when the table is sound, 
 
 } // namespace
 
+const char* kQuery = R"(Usage: ravelda-db query DATABASE 'SQL' [--code-page N] [--no-blobs]
+       ravelda-db query DATABASE --qbe FILE [--blanks-as-zero] [--ignore-case] [--translate]
+
+Runs one query over the tables of a database and writes the result as CSV (as dump does: a
+header row of the column names, then the rows). DATABASE is an alias, or a folder when it
+holds a '/' (e.g. ./data). Every .DB table of the folder is named by its file name without the
+extension (Keys) or by its whole file name in double quotes ("Keys.DB"), in any case. Only
+statements that read run; tables are never changed.
+
+In SQL, dates are 'YYYY-MM-DD', times 'HH:MM:SS[.mmm]', timestamps 'YYYY-MM-DD HH:MM:SS[.mmm]';
+logical fields are 1 and 0; blank fields are NULL.
+
+  --qbe FILE        run the QBE query in FILE ('-' for standard input); see docs/queries.md
+  --blanks-as-zero  QBE: a blank field compares as 0 with numbers
+  --ignore-case     QBE: texts in conditions compare without regard to case
+  --translate       QBE: print the SQL the query stands for instead of running it
+  --code-page N     the result's code page (default: that of the first table read)
+  --no-blobs        show blobs as <n bytes>
+)";
+
 std::string usageText(const std::string& command) {
+    if (command == "query") return kQuery;
     if (command == "alias") return kAlias;
     if (command == "info") return kInfo;
     if (command == "dump") return kDump;
