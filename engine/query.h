@@ -4,9 +4,10 @@
 //
 // Table names. Every .DB file of the folder is one virtual table, reachable by its file name
 // without the extension (Keys) and by its whole file name as a quoted name ("Keys.DB"). Names are
-// matched without regard to ASCII case, as on the systems the tables come from; when two files
-// differ only in case, the one whose name is exactly the one written wins, else the first in
-// byte order. Tables are opened read-only, only when a statement reads them.
+// matched without regard to ASCII case, as on the systems the tables come from; of two files
+// whose names differ only in case, the first in byte order is the one named. Every table is
+// opened read-only when the query starts (its fields make the SQL columns); one that cannot be
+// opened is reported, with the engine's error, only when a statement names it.
 //
 // Values as SQL sees them:
 //   Alpha, Memo                    TEXT in UTF-8
