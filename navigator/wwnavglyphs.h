@@ -1,0 +1,40 @@
+// The navigator's default glyph list: one image list of 18 x 18 images shared by every navigator
+// button. For each button style s from 0 to 17 it holds the style's enabled glyph at 2s and its
+// disabled glyph at 2s + 1, loaded from the resources WW_DBN_<STEM>_ENABLED and _DISABLED, with the
+// colour of each bitmap's bottom-left pixel as the transparent colour.
+//
+// InitWwDBNavigatorUnit() builds the list at start-up; FinalizeWwDBNavigatorUnit() frees it, and
+// every button that still refers to it is told (removal notice). When nobody initialised the unit,
+// the first wwNavDefaultGlyphs() does it, so buttons work in tests without that step.
+#pragma once
+
+#include <QString>
+
+class TImageList;
+
+// The styles that have glyphs (every style but the custom one) and the glyphs' size.
+constexpr int wwNavGlyphStyleCount = 18;
+constexpr int wwNavGlyphSize = 18;
+
+// A style's stem as its enumeration value names it without the "nbs" prefix ("PriorPage"); empty
+// outside 0 to 17.
+QString wwNavGlyphStem(int Style);
+// "WW_DBN_" + the stem in upper case + "_ENABLED" or "_DISABLED"; empty outside 0 to 17.
+QString wwNavGlyphResourceName(int Style, bool Enabled);
+
+// The shared list, or nullptr once the unit has been finalised.
+TImageList* wwNavDefaultGlyphs();
+// Builds the list unless it exists. Raises EResNotFound or EInvalidGraphic when a glyph resource is
+// missing or unreadable (the list is then left unbuilt).
+void InitWwDBNavigatorUnit();
+// Frees the list. A later InitWwDBNavigatorUnit() builds a new one.
+void FinalizeWwDBNavigatorUnit();
+
+// The unit's initialisation and finalisation for a scope (the program's main, a test).
+class TwwDBNavigatorUnit {
+public:
+    TwwDBNavigatorUnit() { InitWwDBNavigatorUnit(); }
+    ~TwwDBNavigatorUnit() { FinalizeWwDBNavigatorUnit(); }
+    TwwDBNavigatorUnit(const TwwDBNavigatorUnit&) = delete;
+    TwwDBNavigatorUnit& operator=(const TwwDBNavigatorUnit&) = delete;
+};
