@@ -193,6 +193,12 @@ protected:
     // Destroys the fields the dataset created for itself.
     void DestroyDefaultFields();
     void ClearBuffers();
+    // Fetches rows after the window until it is full; returns how many came.
+    virtual int GetNextRecords();
+    // While set, the fields read their values from this buffer (the row a record filter is
+    // looking at) instead of the active record.
+    void SetFilterBuffer(const TRecordBuffer* Buffer) { filterBuffer_ = Buffer; }
+    const TRecordBuffer* FilterBuffer() const { return filterBuffer_; }
 
 private:
     friend class TDataLink;
@@ -211,7 +217,6 @@ private:
     void SetCurrentRecord(int Index);
     bool GetNextRecord();
     bool GetPriorRecord();
-    int GetNextRecords();
     int GetPriorRecords();
     // Takes the spare buffer (index bufferCount_) into position Index, shifting the others.
     void MoveSpareTo(int Index);
@@ -237,6 +242,7 @@ private:
     int activeRecord_ = 0;
     int currentRecord_ = -1;
     TRecordBuffer* calcBuffer_ = nullptr; // while calculating
+    const TRecordBuffer* filterBuffer_ = nullptr;
     TDataSetState stateBeforeCalc_ = dsInactive;
 
     TFieldDefs fieldDefs_;

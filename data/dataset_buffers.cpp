@@ -275,6 +275,8 @@ const QVariant& TDataSet::GetFieldValue(const TField* Field) const {
     const TRecordBuffer* buffer = nullptr;
     if (state_ == dsCalcFields && calcBuffer_) {
         buffer = calcBuffer_;
+    } else if (filterBuffer_) {
+        buffer = filterBuffer_;
     } else if (Active() && (recordCount_ > 0 || IsEditMode(state_))) {
         buffer = buffers_[static_cast<size_t>(activeRecord_)].get();
     }

@@ -121,19 +121,25 @@ static TFieldType DataTypeOf(engine::FieldType type) {
     return ftUnknown;
 }
 
-void TTable::InternalOpen() {
+std::shared_ptr<engine::Table> TTable::CreateHandle() {
     if (tableName_.isEmpty()) DatabaseError(QStringLiteral("Missing TableName property"));
     engine::OpenOptions options;
     options.mode = exclusive_  ? engine::OpenMode::Exclusive
                    : readOnly_ ? engine::OpenMode::ReadOnly
                                : engine::OpenMode::ReadWrite;
+    const std::string name = tableName_.toStdString();
+    if (databaseName_.isEmpty()) return engine::openTable(engine::parseTableRef(name), options);
+    return engine::openTable(databaseName_.toStdString(), name, options);
+}
+
+void TTable::InternalOpen() {
     try {
-        const std::string name = tableName_.toStdString();
-        if (databaseName_.isEmpty())
-            table_ = engine::openTable(engine::parseTableRef(name), options);
-        else
-            table_ = engine::openTable(databaseName_.toStdString(), name, options);
+        table_ = CreateHandle();
         cursor_ = table_->cursor();
+    } catch (const EDatabaseError&) {
+        cursor_.reset();
+        table_.reset();
+        throw;
     } catch (const std::exception& e) {
         cursor_.reset();
         table_.reset();

@@ -49,6 +49,8 @@ public:
 
     // The open engine table (nullptr while closed).
     ravelda::engine::Table* Handle() const { return table_.get(); }
+    // The open engine cursor (nullptr while closed).
+    ravelda::engine::Cursor* CursorHandle() const { return cursor_.get(); }
     // Whether the open table is a Paradox table (every table of this engine is).
     bool IsParadoxTable() const { return table_ != nullptr; }
     // The picture the table stores for a field number (1-based), empty when none or closed.
@@ -70,15 +72,13 @@ protected:
                       TLocateOptions Options) override;
     bool GetCanModify() const override;
 
-    // The row filter hook: a row the cursor reaches is shown only when this accepts it (the
-    // buffer holds the row's values). Accepts every row by default.
-    virtual bool FilterRecord(TRecordBuffer& Buffer) {
-        (void)Buffer;
-        return true;
-    }
-    // Whether FilterRecord may reject rows (then record numbers do not count shown rows).
-    virtual bool Filtered() const { return false; }
-    ravelda::engine::Cursor* CursorHandle() const { return cursor_.get(); }
+    // Creating the cursor handle: the engine table the dataset reads (by default the one that
+    // DatabaseName and TableName name). A shared handle may keep its owner alive (a query's
+    // result).
+    virtual std::shared_ptr<ravelda::engine::Table> CreateHandle();
+    // A row of the engine as the buffer holds it (the data slots; the others Null).
+    void ReadValues(const std::vector<ravelda::engine::Value>& Row, TRecordBuffer& Buffer) const;
+    [[noreturn]] void RaiseEngineError(const std::exception& Error, bool RowLevel) const;
 
 private:
     enum class Crack { OnRow, BeforeFirst, AfterLast };
@@ -87,13 +87,12 @@ private:
     QVariant FromEngine(const TFieldDef& Def, const ravelda::engine::Value& Value) const;
     ravelda::engine::Value ToEngine(const TFieldDef& Def, const QVariant& Value) const;
     std::string EncodeText(const QString& Text) const;
-    [[noreturn]] void RaiseEngineError(const std::exception& Error, bool RowLevel) const;
 
     QString databaseName_, tableName_, indexFieldNames_, indexName_, masterFields_;
     TDataSource* masterSource_ = nullptr;
     bool readOnly_ = false;
     bool exclusive_ = false;
-    std::unique_ptr<ravelda::engine::Table> table_;
+    std::shared_ptr<ravelda::engine::Table> table_;
     std::unique_ptr<ravelda::engine::Cursor> cursor_;
     Crack crack_ = Crack::BeforeFirst;
 };

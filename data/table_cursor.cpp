@@ -44,26 +44,26 @@ bool TTable::MoveCursor(TGetMode GetMode) {
 TGetResult TTable::GetRecord(TRecordBuffer& Buffer, TGetMode GetMode) {
     if (!cursor_) return grError;
     try {
-        for (;;) {
-            if (!MoveCursor(GetMode)) return GetMode == gmPrior ? grBOF : grEOF;
-            ReadRow(Buffer);
-            if (FilterRecord(Buffer)) return grOK;
-            if (GetMode == gmCurrent) return grError;
-        }
-    } catch (const EDatabaseError&) {
+        if (!MoveCursor(GetMode)) return GetMode == gmPrior ? grBOF : grEOF;
+        ReadRow(Buffer);
+        return grOK;
+    } catch (const Exception&) {
         throw;
     } catch (const std::exception& e) {
         RaiseEngineError(e, false);
     }
 }
 
-void TTable::ReadRow(TRecordBuffer& Buffer) {
-    const std::vector<engine::Value> row = cursor_->row();
+void TTable::ReadValues(const std::vector<engine::Value>& Row, TRecordBuffer& Buffer) const {
     const TFieldDefs& defs = FieldDefs();
     Buffer.Values.assign(static_cast<size_t>(FieldSlotCount()), QVariant());
-    for (int i = 0; i < defs.Count() && i < static_cast<int>(row.size()); ++i)
+    for (int i = 0; i < defs.Count() && i < static_cast<int>(Row.size()); ++i)
         Buffer.Values[static_cast<size_t>(i)] =
-            FromEngine(defs.Items(i), row[static_cast<size_t>(i)]);
+            FromEngine(defs.Items(i), Row[static_cast<size_t>(i)]);
+}
+
+void TTable::ReadRow(TRecordBuffer& Buffer) {
+    ReadValues(cursor_->row(), Buffer);
     Buffer.Bookmark = TBookmark(cursor_->bookmark().data());
     Buffer.Flag = bfCurrent;
 }
@@ -168,37 +168,12 @@ bool TTable::LocateRecord(const std::vector<TField*>& Fields, const std::vector<
     options.caseInsensitive = Options.Contains(loCaseInsensitive);
     options.partialKey = Options.Contains(loPartialKey);
     try {
-        if (!Filtered()) {
-            if (!cursor_->locate(indexes, values, options)) return false;
-            crack_ = Crack::OnRow;
-            return true;
-        }
-        // A filtered table: the first shown row that matches.
-        const engine::Bookmark start = cursor_->bookmark();
-        TRecordBuffer probe;
-        for (bool ok = cursor_->first(); ok; ok = cursor_->next()) {
-            ReadRow(probe);
-            if (!FilterRecord(probe)) continue;
-            bool match = true;
-            for (size_t i = 0; i < indexes.size() && match; ++i) {
-                const QVariant& have = probe.Values[static_cast<size_t>(indexes[i])];
-                const QVariant& want = Values[i];
-                if (have.typeId() == QMetaType::QString && want.typeId() == QMetaType::QString) {
-                    const Qt::CaseSensitivity cs =
-                        options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
-                    match = options.partialKey ? have.toString().startsWith(want.toString(), cs)
-                                               : have.toString().compare(want.toString(), cs) == 0;
-                } else {
-                    match = have == want;
-                }
-            }
-            if (match) {
-                crack_ = Crack::OnRow;
-                return true;
-            }
-        }
-        if (!start.empty()) cursor_->gotoBookmark(start);
-        return false;
+        // A filtered cursor finds only the rows its filters accept.
+        if (!cursor_->locate(indexes, values, options)) return false;
+        crack_ = Crack::OnRow;
+        return true;
+    } catch (const Exception&) {
+        throw;
     } catch (const std::exception& e) {
         RaiseEngineError(e, false);
     }
@@ -228,7 +203,7 @@ void TTable::SetRecNo(int Value) {
 }
 
 bool TTable::IsSequenced() const {
-    return !Filtered();
+    return !(cursor_ && cursor_->filtered());
 }
 
 bool TTable::BookmarkValid(const TBookmark& Bookmark) const {

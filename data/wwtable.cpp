@@ -3,6 +3,7 @@
 #include "data/wwtable.h"
 
 #include "data/db.h"
+#include "platform/messagebox.h"
 #include "platform/properties.h"
 #include "platform/strings.h"
 
@@ -94,23 +95,11 @@ void TwwTable::SetPictureMasks(const TStrings* Value) {
 TStrings* TwwTable::wwFilter() const {
     return wwFilter_.get();
 }
-// Installing the expression on an open table belongs to the row filters; the lines are kept.
-void TwwTable::SetwwFilter(const TStrings* Value) {
-    AssignList(*wwFilter_, Value);
-}
 TStrings* TwwTable::Query() const {
     return query_.get();
 }
 const TStrings* TwwTable::StoredPictures() const {
     return storedPictures_.get();
-}
-
-void TwwTable::SetOnFilterOptions(TwwOnFilterOptions Value) {
-    onFilterOptions_ = Value;
-}
-
-void TwwTable::SetOnFilter(TwwTableFilterEvent Value) {
-    onFilter_ = std::move(Value);
 }
 
 void TwwTable::SetTableName(const QString& Value) {
@@ -143,6 +132,7 @@ bool TwwTable::IsParadox() const {
 
 void TwwTable::InternalOpen() {
     paradoxOpen_ = false;
+    expressionFilter_ = recordFilter_ = false;
     if (query_->Count() > 0) {
         const QString first = query_->Strings(0).toLower().trimmed();
         queryKind_ = first.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty) ==
@@ -153,16 +143,27 @@ void TwwTable::InternalOpen() {
         SetIndexFieldNames(QString());
         SetMasterSource(nullptr);
         SetMasterFields(QString());
-        DatabaseError(QStringLiteral("Cannot open the query: this table engine runs no %1 "
-                                     "queries")
-                          .arg(queryKind_));
     }
-    TTable::InternalOpen();
+    openingCursor_ = true;
+    try {
+        TTable::InternalOpen();
+        // Preparing the cursor: the row filters the properties ask for.
+        // A text that cannot be read is told, not passed over: the rows would all show.
+        if (!CombinedFilter().isEmpty() && InstallExpressionFilter() == TFilterInstall::Failed)
+            MessageDlg(QStringLiteral("Fail to set filter"), mtWarning, TMsgDlgButtons{mbOK});
+        if (onFilter_) InstallRecordFilter();
+    } catch (...) {
+        openingCursor_ = false;
+        throw;
+    }
+    openingCursor_ = false;
     paradoxOpen_ = IsParadox();
 }
 
 void TwwTable::InternalClose() {
     TTable::InternalClose();
     paradoxOpen_ = false;
+    expressionFilter_ = recordFilter_ = false;
+    inFilter_ = false;
     if (query_->Count() > 0) TTable::SetTableName(QString());
 }

@@ -98,9 +98,27 @@ public:
     // Lines of field name, TAB, picture, as read.
     const TStrings* StoredPictures() const;
 
+    // ---- Row filters
+    // The combined expression of the wwFilter lines (empty when they hold none).
+    QString CombinedFilter() const;
+    // Whether the engine cursor has the expression filter / the record filter now.
+    bool ExpressionFilterInstalled() const { return expressionFilter_; }
+    bool RecordFilterInstalled() const { return recordFilter_; }
+    // Set while OnFilter runs.
+    bool InFilter() const { return inFilter_; }
+    // The rows OnFilter has looked at with ofoCancelOnEscape, 0 to 31999.
+    int EscapeCounter() const { return escapeCounter_; }
+    // False while a row filter is in use (OnFilter assigned or a combined expression).
+    bool IsSequenced() const override;
+    // The dataset's data events, then the arrow-cursor rule of the record filter.
+    void DataEvent(TDataEvent Event, intptr_t Info) override;
+
 protected:
     void InternalOpen() override;
     void InternalClose() override;
+    // The table, or the result of the query when Query has lines.
+    std::shared_ptr<ravelda::engine::Table> CreateHandle() override;
+    int GetNextRecords() override;
     // Checks each field's value against its picture after the inherited hook.
     void DoBeforePost() override;
     // Drops list lines that name no field, then the inherited hook.
@@ -109,6 +127,17 @@ protected:
 private:
     void ReadStoredPictures();
     void PruneFieldLists();
+    std::shared_ptr<ravelda::engine::Table> RunQuery();
+    enum class TFilterInstall { Installed, FieldNotFound, Failed };
+    // Builds and installs the combined expression (none when empty). On failure no expression
+    // filter is left; FieldNotFound: the warning naming the operand has been shown.
+    TFilterInstall InstallExpressionFilter();
+    void InstallRecordFilter();
+    void RemoveRecordFilter();
+    bool FilterRow(const std::vector<ravelda::engine::Value>& Row);
+    // Re-reads the rows around the current one after a record filter change.
+    void ResyncAtCurrentRow();
+    void RestoreArrowCursor();
 
     std::unique_ptr<TStringList> lookupFields_, lookupLinks_, controlType_, pictureMasks_,
         wwFilter_, query_, storedPictures_;
@@ -121,6 +150,14 @@ private:
     bool picturesUnread_ = true;
     bool paradoxOpen_ = false;
     QString queryKind_;
+    // Row filters.
+    bool expressionFilter_ = false;
+    bool recordFilter_ = false;
+    bool inFilter_ = false;
+    bool hourGlass_ = false;
+    bool openingCursor_ = false; // fields are not bound yet: every row passes
+    int escapeCounter_ = 0;
+    TRecordBuffer filterRow_;
 };
 
 // ---- Field pictures
