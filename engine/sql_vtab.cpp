@@ -48,8 +48,6 @@ struct PxCursor {
     std::optional<Value> equal;
     std::optional<Value> upper;
     bool upperInclusive = false;
-    std::vector<Value> row;
-    bool rowLoaded = false;
 };
 
 PxTable& tableOf(sqlite3_vtab* vtab) {
@@ -258,7 +256,6 @@ int xClose(sqlite3_vtab_cursor* cur) {
 
 // Ends the scan when the current row is past the key range asked for.
 void checkStop(PxCursor& c) {
-    c.rowLoaded = false;
     if (c.atEnd || (!c.equal && !c.upper)) return;
     const Value key = c.cursor->value(0);
     if (c.equal && !(key == *c.equal)) c.atEnd = true;
@@ -352,16 +349,12 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int i) {
     PxCursor& c = cursorOf(cur);
     PxTable& vt = tableOf(c);
     try {
-        if (!c.rowLoaded) {
-            c.row = c.cursor->row();
-            c.rowLoaded = true;
-        }
         const auto index = static_cast<std::size_t>(i);
-        if (index >= c.row.size()) {
+        if (index >= vt.fields.size()) {
             sqlite3_result_null(ctx);
             return SQLITE_OK;
         }
-        setResult(ctx, vt.fields[index], c.row[index], vt.table->codec());
+        setResult(ctx, vt.fields[index], c.cursor->value(i), vt.table->codec());
         return SQLITE_OK;
     } catch (const Error& e) {
         vt.state->fail(e);
