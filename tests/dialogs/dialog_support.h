@@ -17,24 +17,31 @@
 namespace ravelda::test {
 
 // Installs a runner for its lifetime. The runner works the window like a user (fill in, click)
-// and the run's result is the window's own result, as after exec.
+// and the run's result is the window's own result, as after exec; a window that nobody closed
+// counts as rejected.
 class ScopedDialogRunner {
 public:
     explicit ScopedDialogRunner(std::function<void(QDialog&)> drive)
         : previous_(SetDialogRunner([this, drive](QDialog& w) {
               ++runs;
+              w.setResult(NotClosed);
               drive(w);
-              return w.result();
+              return w.result() == NotClosed ? int(QDialog::Rejected) : w.result();
           })) {}
     ~ScopedDialogRunner() { SetDialogRunner(std::move(previous_)); }
     ScopedDialogRunner(const ScopedDialogRunner&) = delete;
     ScopedDialogRunner& operator=(const ScopedDialogRunner&) = delete;
     int runs = 0;
+    static constexpr int NotClosed = -1;
 
 private:
     TwwDialogRunner previous_;
 };
 
+// Neither accepted nor rejected yet (inside a runner).
+inline bool StillOpen(const QDialog& w) {
+    return w.result() == ScopedDialogRunner::NotClosed;
+}
 template <class W> W& Child(QDialog& w, const char* name) {
     W* child = w.findChild<W*>(QString::fromLatin1(name));
     if (!child) throw std::runtime_error(std::string("no widget ") + name);

@@ -150,7 +150,7 @@ TEST_F(Locate, TheWindowReportsNoMatchAndErrorsAndStaysOpen) {
         Click(w, "MatchExact");
         Type(w, "ValueEdit", QStringLiteral("x"));
         Click(w, "FirstButton"); // the conversion error is shown, the window stays
-        stillOpen = w.result() == 0;
+        stillOpen = StillOpen(w);
         Click(w, "CloseButton");
     });
     moveTo(3);
