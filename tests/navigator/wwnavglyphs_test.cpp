@@ -2,7 +2,9 @@
 
 #include "navigator/wwspeedbutton.h"
 #include "platform/bitmap.h"
+#include "platform/form.h"
 #include "platform/imagelist.h"
+#include "platform/panel.h"
 #include "platform/resources.h"
 #include "tests/platform/visual_support.h"
 
@@ -136,6 +138,43 @@ TEST(NavGlyphs, DisabledGlyphsAreGreyEmbossedAndDifferFromEnabled) {
         }
         EXPECT_GT(grey, 0);
         EXPECT_GT(white, 0);
+    }
+}
+
+// A flat 25 x 25 button on the default list, as the main window's navigator shows it: the style's
+// glyph at (4, 4) over the parent's face, its disabled glyph one index on.
+TEST(NavGlyphs, FlatButtonShowsTheGlyphPairOverTheFace) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 100, 60);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 100, 60);
+    panel->SetBevelOuter(bvNone);
+    panel->SetCaption(QString());
+    auto* button = new TwwSpeedButton(&form);
+    button->SetParent(panel);
+    button->SetBounds(25, 0, 25, 25);
+    button->SetFlat(true);
+    button->SetImageList(wwNavDefaultGlyphs());
+    button->SetNumGlyphs(2);
+    const int style = 11; // NextPage
+    button->SetImageIndex(2 * style);
+    form.Show();
+    for (const bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled);
+        button->SetEnabled(enabled);
+        const std::unique_ptr<TBitmap> glyph =
+            LoadBitmapResource(wwNavGlyphResourceName(style, enabled));
+        const TColor key = At(*glyph, 0, 17);
+        const QImage img = Grab(panel->Handle()).copy(25, 0, 25, 25);
+        for (int y = 0; y < 18; ++y) {
+            for (int x = 0; x < 18; ++x) {
+                const TColor want =
+                    At(*glyph, x, y) == key ? ColorToRGB(clBtnFace) : At(*glyph, x, y);
+                ASSERT_EQ(At(img, 4 + x, 4 + y), want) << x << "," << y;
+            }
+        }
+        EXPECT_EQ(At(img, 0, 0), ColorToRGB(clBtnFace)) << "no frame while the pointer is away";
     }
 }
 
