@@ -89,9 +89,14 @@ void TControl::SetParent(TWinControl* AParent) {
         if (p == this)
             throw EInvalidOperation(
                 QStringLiteral("A control cannot have one of its children as its parent"));
+    if (AParent) ValidateContainer(AParent);
     if (parent_) parent_->RemoveControl(this);
     if (AParent) AParent->InsertControl(this);
     ParentChanged();
+}
+
+void TControl::ValidateContainer(TWinControl* AParent) {
+    AParent->ValidateInsert(this);
 }
 
 TComponent* TControl::GetParentComponent() const {

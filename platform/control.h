@@ -79,6 +79,9 @@ public:
     // into the parent's window).
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* AParent);
+    // Asked before the control moves into AParent; raises to refuse it. By default the parent
+    // decides (TWinControl::ValidateInsert).
+    virtual void ValidateContainer(TWinControl* AParent);
     bool HasParent() const override { return true; }
     TComponent* GetParentComponent() const override;
     void SetParentComponent(TComponent* Value) override;

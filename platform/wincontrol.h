@@ -69,6 +69,8 @@ public:
     // The visible child at a client point (the topmost); windowed children only when asked.
     TControl* ControlAtPos(TPoint Pos, bool AllowDisabled, bool AllowWinControls = false) const;
     void InsertControl(TControl* AControl);
+    // Asked before a control becomes a child (SetParent); raises to refuse it.
+    virtual void ValidateInsert(TControl* AControl) { (void)AControl; }
     void RemoveControl(TControl* AControl);
     // Lays out the aligned children (Align other than alNone).
     void Realign();

@@ -1,0 +1,115 @@
+// Auto-repeat of the moving buttons while the left mouse button is held on them.
+#include "navigator/wwdbnavigator.h"
+#include "platform/keys.h"
+#include "platform/properties.h"
+#include "platform/timer.h"
+
+#include <QGuiApplication>
+
+RAVELDA_DEFINE_CLASS(TwwNavRepeatInterval) {
+    c.Property("InitialDelay", &TwwNavRepeatInterval::InitialDelay,
+               &TwwNavRepeatInterval::SetInitialDelay)
+        .NoDefault();
+    c.Property("Interval", &TwwNavRepeatInterval::Interval, &TwwNavRepeatInterval::SetInterval)
+        .NoDefault();
+}
+
+void TwwNavRepeatInterval::Assign(const TPersistent* Source) {
+    if (auto* s = dynamic_cast<const TwwNavRepeatInterval*>(Source)) {
+        initialDelay_ = s->initialDelay_;
+        interval_ = s->interval_;
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+namespace {
+bool LeftButtonPhysicallyDown() {
+    return KeyIsDown(VK_LBUTTON) || (QGuiApplication::mouseButtons() & Qt::LeftButton);
+}
+} // namespace
+
+void TwwNavButton::StartRepeat() {
+    StopRepeat();
+    delete retiredTimer_;
+    retiredTimer_ = nullptr;
+    const TwwDBNavigator* nav = Navigator();
+    auto* timer = new TTimer(this);
+    repeatTimer_ = timer;
+    timer->SetInterval(std::max(0, nav->RepeatInterval()->InitialDelay()));
+    timer->SetOnTimer([this](TObject*) { RepeatTick(); });
+}
+
+void TwwNavButton::StopRepeat() {
+    if (!repeatTimer_) return;
+    TTimer* timer = repeatTimer_;
+    repeatTimer_ = nullptr;
+    timer->SetEnabled(false);
+    if (inTick_) {
+        delete retiredTimer_;
+        retiredTimer_ = timer;
+    } else {
+        delete timer;
+    }
+}
+
+void TwwNavButton::RepeatTick() {
+    if (!repeatTimer_) return;
+    if (!LeftButtonDown()) {
+        inTick_ = true;
+        StopRepeat();
+        inTick_ = false;
+        return;
+    }
+    inTick_ = true;
+    try {
+        repeatTimer_->SetInterval(std::max(0, Navigator()->RepeatInterval()->Interval()));
+        Click();
+    } catch (...) {
+        inTick_ = false;
+        throw;
+    }
+    inTick_ = false;
+}
+
+void TwwNavButton::ClearHeldState() {
+    // The button was let go outside the window: forget the press without a click.
+    SetControlState(ControlState() - TControlState{csLButtonDown, csClicked});
+    SetMouseCapture(false);
+    const TMouseEvent saved = OnMouseUp;
+    OnMouseUp = nullptr;
+    try {
+        TwwSpeedButton::MouseUp(mbLeft, TShiftState(), -1, -1);
+    } catch (...) {
+        OnMouseUp = saved;
+        throw;
+    }
+    OnMouseUp = saved;
+}
+
+void TwwNavButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TwwSpeedButton::MouseDown(Button, Shift, X, Y);
+    if (IsRepeatStyle(style_) && !IsDesigning()) StartRepeat();
+    RepaintThrough();
+}
+
+void TwwNavButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    StopRepeat();
+    TwwSpeedButton::MouseUp(Button, Shift, X, Y);
+    RepaintThrough();
+}
+
+void TwwNavButton::CMMouseEnter() {
+    TwwSpeedButton::CMMouseEnter();
+    if (!LeftButtonDown()) return;
+    if (!LeftButtonPhysicallyDown())
+        ClearHeldState();
+    else if (IsRepeatStyle(style_) && !IsDesigning())
+        StartRepeat();
+}
+
+void TwwNavButton::CMMouseLeave() {
+    TwwSpeedButton::CMMouseLeave();
+    if (LeftButtonDown()) StopRepeat();
+    if (Enabled()) RepaintThrough();
+}
