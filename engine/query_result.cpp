@@ -41,9 +41,14 @@ std::optional<std::string> bcdText(double v, int decimals) {
     if (!std::isfinite(v)) return std::nullopt;
     char buf[512];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    int digits = 0;
-    for (const char* p = buf; *p; ++p)
-        if (*p >= '0' && *p <= '9') ++digits;
+    // BCD holds 32 digits: the integer part without leading zeros, then the decimals.
+    int digits = decimals;
+    bool leading = true;
+    for (const char* p = buf; *p && *p != '.'; ++p) {
+        if (*p < '0' || *p > '9') continue;
+        if (*p != '0') leading = false;
+        if (!leading) ++digits;
+    }
     if (digits > 32) return std::nullopt;
     return std::string(buf);
 }
