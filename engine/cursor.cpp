@@ -175,9 +175,12 @@ Bookmark Cursor::bookmark() const {
     Impl& m = *impl_;
     if (m.s.generation != m.gen) m.relocate();
     if (!m.onRow) return Bookmark();
-    if (m.s.keyFields > 0)
-        return Bookmark("K" + std::string(reinterpret_cast<const char*>(m.current.data()),
-                                          static_cast<std::size_t>(m.s.keySize)));
+    if (m.s.keyFields > 0) {
+        std::string k(1, 'K');
+        k.append(reinterpret_cast<const char*>(m.current.data()),
+                 static_cast<std::size_t>(m.s.keySize));
+        return Bookmark(std::move(k));
+    }
     std::string d(9, '\0');
     d[0] = 'U';
     putLe32(reinterpret_cast<std::uint8_t*>(d.data() + 1), m.block);

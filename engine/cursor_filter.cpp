@@ -34,9 +34,19 @@ void Cursor::Impl::refuseInFilter() const {
 }
 
 bool Cursor::Impl::settleForward() {
-    while (!accept(current.data()))
+    for (;;) {
+        // Rejected rows of a block are passed over without being copied out.
+        const BlockPtr b = load(block);
+        const BlockHead h = s.dataHead(*b, block);
+        for (int i = index; i < h.count; ++i)
+            if (accept(recordAt(*b, s.recordSize, i))) {
+                if (i != index) setAt(block, i, b);
+                return true;
+            }
+        if (h.count == 0) return false;
+        if (index != h.count - 1) setAt(block, h.count - 1, b);
         if (!nextRow()) return false;
-    return true;
+    }
 }
 
 bool Cursor::Impl::settleBackward() {
@@ -89,8 +99,15 @@ bool Cursor::Impl::filteredLast() {
 
 bool Cursor::Impl::filteredStep(bool forward) {
     Position from = save();
-    const bool found = guarded(
-        [&] { return forward ? nextRow() && settleForward() : priorRow() && settleBackward(); });
+    bool found = false;
+    try {
+        found = run([&] {
+            return forward ? nextRow() && settleForward() : priorRow() && settleBackward();
+        });
+    } catch (...) {
+        restore(std::move(from));
+        throw;
+    }
     if (found) {
         bof = eof = false;
         return true;
@@ -192,8 +209,8 @@ void Cursor::setFilter(std::optional<FilterExpr> expr) {
     if (expr) {
         try {
             // Texts compare by the table's sort order even where no key uses it.
-            Collation order = Collation::forSortOrder(m.s.dbh.sortOrderName,
-                                                      m.s.dbh.sortOrderCode, m.s.codePage);
+            Collation order =
+                Collation::forSortOrder(m.s.dbh.sortOrderName, m.s.dbh.sortOrderCode, m.s.codePage);
             if (!order.supported()) order = m.s.collation;
             compiled.emplace(*expr, m.s.fields, order);
         } catch (const Error& e) {

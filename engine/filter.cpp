@@ -92,15 +92,15 @@ std::string describeValue(const Value& v) {
         return buf;
     }
     case Value::Kind::Time:
-        return "TIME " + std::to_string(v.asTime().ms) + "ms";
+        return std::string("TIME ").append(std::to_string(v.asTime().ms)).append("ms");
     case Value::Kind::Timestamp:
-        return "TIMESTAMP " + std::to_string(v.asTimestamp().ms) + "ms";
+        return std::string("TIMESTAMP ").append(std::to_string(v.asTimestamp().ms)).append("ms");
     case Value::Kind::Decimal:
         return v.asDecimal();
     case Value::Kind::Text:
-        return "'" + v.asText() + "'";
+        return std::string(1, '\'').append(v.asText()).append(1, '\'');
     case Value::Kind::Binary:
-        return "BINARY(" + std::to_string(v.asBinary().size()) + " bytes)";
+        return std::string("BINARY(").append(std::to_string(v.asBinary().size())).append(" bytes)");
     }
     return "?";
 }
@@ -111,11 +111,12 @@ std::string describeFilter(const FilterExpr& e, const std::vector<FieldDef>* fie
     case Op::Field:
         if (fields && e.fieldIndex >= 0 && e.fieldIndex < static_cast<int>(fields->size()))
             return (*fields)[static_cast<std::size_t>(e.fieldIndex)].name;
-        return "f" + std::to_string(e.fieldIndex);
+        return std::string(1, 'f').append(std::to_string(e.fieldIndex));
     case Op::Constant:
         return describeValue(e.value);
     case Op::Not:
-        return "NOT " + (e.args.empty() ? std::string("?") : describeFilter(e.args[0], fields));
+        return std::string("NOT ").append(e.args.empty() ? std::string("?")
+                                                         : describeFilter(e.args[0], fields));
     case Op::IsNull:
         return (e.args.empty() ? std::string("?") : describeFilter(e.args[0], fields)) + " IS NULL";
     default:

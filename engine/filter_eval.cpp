@@ -400,6 +400,7 @@ bool CompiledFilter::matchesRecordImpl(const std::uint8_t* record, void* ctx,
     src.record = record;
     src.blobContext = ctx;
     src.blob = blob;
+    if (p.scratchCount == 0) return evaluateFilter(p, src);
     Value few[4];
     std::vector<Value> many;
     src.scratch = few;
