@@ -323,6 +323,8 @@ std::unique_ptr<QueryResult> materialiseResult(sqlite3* db, sqlite3_stmt* stmt,
                 if (convertDeclared(f, rows, c, codec, values)) {
                     fields[c] = f;
                     fields[c].name = fieldNames[c];
+                    for (auto& row : rows)
+                        row[c] = std::monostate{};
                     continue;
                 }
                 for (auto& row : values)
@@ -334,6 +336,9 @@ std::unique_ptr<QueryResult> materialiseResult(sqlite3* db, sqlite3_stmt* stmt,
         } catch (const Error& e) {
             throw withColumn(e, names[c]);
         }
+        // The column's values are converted: its texts need not be held twice.
+        for (auto& row : rows)
+            row[c] = std::monostate{};
     }
     rows.clear();
     rows.shrink_to_fit();

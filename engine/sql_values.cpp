@@ -40,7 +40,7 @@ const char* affinityOf(FieldType type) {
 
 // Temporal texts only use ASCII, so any code page parses them.
 const TextCodec& asciiCodec() {
-    static const TextCodec codec(1252);
+    thread_local const TextCodec codec(1252); // iconv handles are not shared across threads
     return codec;
 }
 
