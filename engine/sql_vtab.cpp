@@ -184,6 +184,11 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     info->estimatedRows = static_cast<sqlite3_int64>(rows);
     if (!vt.table->isKeyed() || vt.fields.empty()) return SQLITE_OK;
     const FieldType keyType = vt.fields[0].type;
+    // Scans run in key order, blank keys first as SQLite puts NULLs: an ascending sort on a
+    // leading key whose key order is its value order needs no sorting.
+    if (info->nOrderBy == 1 && info->aOrderBy[0].iColumn == 0 && !info->aOrderBy[0].desc &&
+        canSeekRange(keyType))
+        info->orderByConsumed = 1;
     int eq = -1, lower = -1, upper = -1;
     for (int i = 0; i < info->nConstraint; ++i) {
         const auto& c = info->aConstraint[i];

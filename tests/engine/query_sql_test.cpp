@@ -144,6 +144,9 @@ TEST_F(QueryDb, KeySearchesAgreeWithFullScans) {
         auto searched = sql(std::string("SELECT Id FROM Clienti WHERE ") + cond);
         auto full = sql("SELECT Id FROM Clienti WHERE " + scanned);
         EXPECT_EQ(rowsText(*searched), rowsText(*full)) << cond;
+        searched = sql(std::string("SELECT Id FROM Clienti WHERE ") + cond + " ORDER BY Id");
+        full = sql("SELECT Id FROM Clienti WHERE " + scanned + " ORDER BY +Id");
+        EXPECT_EQ(rowsText(*searched), rowsText(*full)) << cond;
     }
 }
 
@@ -151,6 +154,39 @@ TEST_F(QueryDb, KeepsTheStatementItRan) {
     auto result = sql("SELECT Nome FROM Clienti");
     EXPECT_EQ(result->sql(), "SELECT Nome FROM Clienti");
     EXPECT_EQ(result->columnNames(), std::vector<std::string>{"Nome"});
+}
+
+} // namespace
+} // namespace ravelda::engine::test
+
+namespace ravelda::engine::test {
+namespace {
+
+// The key order of a scan stands in for ORDER BY on the key: negative numbers, blanks and dates
+// must come out in SQL's order.
+TEST_F(QueryDb, KeyOrderServesAscendingSorts) {
+    Table::create(dir / "Misure.DB", {{"V", FieldType::Number, 0}, {"D", FieldType::Date, 0}}, 1,
+                  makeOptions());
+    Table::create(dir / "Giorni.DB", {{"D", FieldType::Date, 0}, {"V", FieldType::Number, 0}}, 1,
+                  makeOptions());
+    auto misure = Table::open(dir / "Misure.DB");
+    auto giorni = Table::open(dir / "Giorni.DB");
+    const double values[] = {5, -2.5, -100, 0, 1e6, 0.25, -1e-3};
+    int day = 1;
+    for (double v : values) {
+        const Value d = Value::date(Date::fromYmd(1990 + day * 7, day % 12 + 1, day));
+        misure->insertRows({{Value::number(v), d}});
+        giorni->insertRows({{d, Value::number(v)}});
+        ++day;
+    }
+    misure->insertRows({{Value::null(), Value::null()}});
+    for (const char* table : {"Misure", "Giorni"}) {
+        for (const char* column : {"V", "D"}) {
+            const std::string base = std::string("SELECT V, D FROM ") + table + " ORDER BY ";
+            EXPECT_EQ(rowsText(*sql(base + column)), rowsText(*sql(base + "+" + column)))
+                << table << " " << column;
+        }
+    }
 }
 
 } // namespace
