@@ -9,6 +9,8 @@
 #include "platform/imagelist.h"
 #include "platform/properties.h"
 
+#include <QWidget>
+
 RAVELDA_DEFINE_CLASS(TwwDBNavigator) {
     RegisterNavigatorEnums();
     c.Property("AutosizeStyle", &TwwDBNavigator::AutosizeStyle, &TwwDBNavigator::SetAutosizeStyle)
@@ -184,7 +186,8 @@ void TwwDBNavigator::TakeDataSource(TComponent* Component, bool Force) {
 }
 
 bool TwwDBNavigator::DialogChar(QChar Char) {
-    if (!Parent() || !Parent()->Showing()) return false;
+    // The parent's window is on screen (it and every window above it shown).
+    if (!Parent() || !Parent()->Handle()->isVisible()) return false;
     const QChar wanted = Char.toUpper();
     for (int i = 0; i < buttons_->Count(); ++i) {
         TwwNavButton* b = buttons_->Buttons(i);
@@ -282,8 +285,9 @@ void TwwDBNavigator::Paint() {
 void TwwDBNavigator::AlignControls(TControl* AControl, TRect& Rect) {
     (void)AControl;
     (void)Rect;
-    // The buttons are placed by the navigator's own layout, not by alignment.
-    buttons_->Relayout();
+    // The buttons are placed by the navigator's own layout, not by alignment; while buttons are
+    // being added the navigator keeps its size until the last one is in.
+    if (buttons_->UpdateCount() == 0) buttons_->Relayout();
 }
 
 void TwwDBNavigator::DataChanged() {

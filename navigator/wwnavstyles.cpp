@@ -67,6 +67,11 @@ void RegisterNavigatorEnums() {
     (void)done;
 }
 
+namespace {
+// Descriptions name the enumerations before any navigator class is described.
+[[maybe_unused]] const bool kEnumsRegistered = (RegisterNavigatorEnums(), true);
+} // namespace
+
 QString FormatNavHint(const QString& Format, int Value) {
     // Only "%d" takes the value and "%%" gives "%"; any other text, including a stray "%",
     // stays as it is, so that a hint is never read as anything but text.

@@ -66,6 +66,12 @@ protected:
         if (open) table->Open();
     }
 
+    // A navigator with no buttons and no data source.
+    void MakeBareNavigator() {
+        nav = new TwwDBNavigator(root.get());
+        nav->SetName(QStringLiteral("Nav"));
+    }
+
     TwwNavButton* Button(TwwNavButtonStyle s) const { return ButtonOf(*nav, s); }
     int RecNo() const { return table->RecNo(); }
     int IdNow() const { return table->FieldByName(QStringLiteral("Id"))->AsInteger(); }
