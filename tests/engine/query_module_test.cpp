@@ -83,3 +83,26 @@ TEST_F(QueryModule, OneTableByPath) {
 
 } // namespace
 } // namespace ravelda::engine::test
+
+namespace ravelda::engine::test {
+namespace {
+
+// Paths and table names reach SQL quoted: quotes, commas, parentheses and spaces are just
+// characters.
+TEST(QueryNames, OddFolderAndTableNames) {
+    ravelda::test::TempDir dir;
+    const auto folder = dir / "it's (a, \"test\")";
+    std::filesystem::create_directories(folder);
+    Table::create(folder / "Le \"vendite\" d'oggi.DB", {{"N", FieldType::Long, 0}}, 0,
+                  makeOptions());
+    Table::open(folder / "Le \"vendite\" d'oggi.DB")->insertRows({{Value::integer(7)}});
+    auto result =
+        runQuery(folder, "SELECT N FROM \"Le \"\"vendite\"\" d'oggi\"", QueryLanguage::SQL);
+    EXPECT_EQ(rowsText(*result), std::vector<std::string>{"7"});
+    result =
+        runQuery(folder, "Query\nLe \"vendite\" d'oggi.DB | N |\n | Check |\n", QueryLanguage::QBE);
+    EXPECT_EQ(rowsText(*result), std::vector<std::string>{"7"});
+}
+
+} // namespace
+} // namespace ravelda::engine::test
