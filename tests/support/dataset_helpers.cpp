@@ -58,10 +58,11 @@ static std::filesystem::path numberedTemplate(int count) {
     engine::Table::create(
         path, {{"Id", engine::FieldType::Long, 0}, {"Name", engine::FieldType::Alpha, 20}}, 1);
     auto table = engine::Table::open(path);
-    auto cursor = table->cursor();
+    std::vector<std::vector<engine::Value>> rows;
     for (int i = 1; i <= count; ++i)
-        cursor->insert(
+        rows.push_back(
             {engine::Value::integer(i), engine::Value::text("Row " + std::to_string(i))});
+    table->insertRows(rows); // one synced write for the lot
     return dir;
 }
 
