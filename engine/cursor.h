@@ -85,6 +85,7 @@ public:
     Bookmark bookmark() const; // of the current row (empty when there is none)
     // Moves to the bookmarked row; false (cursor unchanged) when the row is gone.
     bool gotoBookmark(const Bookmark& bookmark);
+    // Whether gotoBookmark would succeed: the row is there (and the filters accept it).
     bool bookmarkValid(const Bookmark& bookmark) const;
     // bmBefore, bmSame, bmAfter or bmSameKey; bookmarks of rows that are gone compare by the
     // position they had.
@@ -116,8 +117,11 @@ public:
     // Installing or removing a filter keeps the cursor on its row when that row is accepted,
     // else moves it to the next accepted row (the last one when none follows; no row when none
     // is accepted). insert() and update() store the row even when the filters reject it; the
-    // cursor then stays on it, as the classic engines did, until it moves. refresh() and
-    // remove() land on an accepted row by the same rule as installing a filter.
+    // cursor then stays on it, as the classic engines did, until it moves; recordNumber() then
+    // gives the place it would have among the accepted rows. refresh() and remove() land on an
+    // accepted row by the same rule as installing a filter, and so does a cursor whose row
+    // another writer deleted or changed.
+    // Texts compare by the table's sort order, whether or not a key uses it.
     //
     // setFilter: std::nullopt removes the expression filter. Error InvalidArgument for a tree
     // that does not fit the table's fields; the cursor then keeps the filter it had.

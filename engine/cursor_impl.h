@@ -182,7 +182,8 @@ struct Cursor::Impl {
         if (!relocateRow() && onRow && filtered() && !inRecordFilter) settle();
     }
 
-    // Back to the current row (true) or, when it went, to the row now at its place (false).
+    // Back to the current row (true) or, when it went or was changed, to the row now at its
+    // place (false).
     bool relocateRow() {
         if (s.keyFields > 0) {
             const Bytes saved = current;
@@ -190,8 +191,7 @@ struct Cursor::Impl {
                 lastRow();
                 return false;
             }
-            return std::memcmp(current.data(), saved.data(), static_cast<std::size_t>(s.keySize)) ==
-                   0;
+            return std::memcmp(current.data(), saved.data(), saved.size()) == 0;
         }
         // Unkeyed: rows only move up within their block when earlier ones are deleted.
         if (block >= 1 && block <= s.dbh.totalBlocks()) {

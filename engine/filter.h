@@ -29,8 +29,8 @@
 //
 // Operand kinds are checked when compiling: a comparison of incompatible kinds (a Text field
 // with a number, a Time with a Date…), arithmetic on non-numbers, And/Or/Not on a non-test, a
-// field index out of range or a wrong number of operands is refused with Error
-// InvalidArgument naming the problem.
+// field index out of range, a wrong number of operands or a tree nested more than 256 levels
+// deep is refused with Error InvalidArgument naming the problem.
 #include "engine/collation.h"
 #include "engine/types.h"
 

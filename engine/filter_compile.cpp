@@ -11,6 +11,8 @@ namespace {
 
 using Op = FilterExpr::Op;
 
+constexpr int kMaxFilterDepth = 256;
+
 [[noreturn]] void refuse(const std::string& why) {
     throw Error(Error::Kind::InvalidArgument, {}, "invalid filter: " + why);
 }
@@ -93,7 +95,20 @@ struct Compiler {
         return static_cast<int>(p.nodes.size()) - 1;
     }
 
+    int depth = 0;
+
     int build(const FilterExpr& e) {
+        // Evaluation recurses as deep as the tree: keep it far from the stack's end.
+        if (depth >= kMaxFilterDepth)
+            refuse("the filter is nested more than " + std::to_string(kMaxFilterDepth) +
+                   " levels deep");
+        ++depth;
+        const int node = buildNode(e);
+        --depth;
+        return node;
+    }
+
+    int buildNode(const FilterExpr& e) {
         FilterNode n;
         n.op = e.op;
         switch (e.op) {

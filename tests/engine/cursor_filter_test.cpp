@@ -351,6 +351,17 @@ TEST_P(FilteredCursorTest, OtherWritersRowsFollowTheFilter) {
     EXPECT_EQ(chiave(c), 29);
     EXPECT_EQ(c.recordCount(), 23);
     EXPECT_EQ(c.recordNumber(), 3);
+    // Another cursor changes the current row: still accepted, it stays; rejected, it goes.
+    const std::pair<int, int> changes[] = {{29, 31}, {31, 3}};
+    for (const auto& [from, to] : changes) {
+        Cursor other(*fx.table);
+        ASSERT_TRUE(other.locate({kChiave}, {Value::integer(from)}));
+        auto row = other.row();
+        row[kChiave] = Value::integer(to);
+        other.update(row);
+    }
+    EXPECT_EQ(chiave(c), 30);
+    EXPECT_EQ(c.recordCount(), 22);
 }
 
 TEST_P(FilteredCursorTest, RecordFilterSeesOnlyRowsTheExpressionAccepted) {

@@ -323,6 +323,25 @@ TEST(FilterTest, TreesThatDoNotFitAreRefused) {
     }
 }
 
+TEST(FilterTest, DeepTreesAreRefusedBeforeTheyCanExhaustTheStack) {
+    auto nested = [](int depth) {
+        FilterExpr e = cmp(Op::Equal, Count, i64(10));
+        for (int i = 1; i < depth; ++i)
+            e = FilterExpr::unary(Op::Not, std::move(e));
+        return e;
+    };
+    // 254 NOTs over a comparison whose operands are the 256th level.
+    const CompiledFilter ok(nested(255), allFields());
+    EXPECT_TRUE(ok.matches(sampleRows()[0]));
+    try {
+        CompiledFilter(nested(256), allFields());
+        ADD_FAILURE() << "accepted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), Error::Kind::InvalidArgument);
+        EXPECT_NE(e.problem().find("nested more than 256 levels"), std::string::npos);
+    }
+}
+
 TEST(FilterTest, RefusedFilterLeavesTheCursorAsItWas) {
     StoredSample stored;
     Cursor c(*stored.table);
