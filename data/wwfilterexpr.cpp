@@ -2,6 +2,8 @@
 // other operand by the field's type.
 #include "data/wwfilterexpr.h"
 
+#include "platform/clock.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
@@ -62,14 +64,26 @@ engine::Value NumberValue(const QString& CText) {
 
 QDate ReadDate(const QString& Text, const TwwFilterFormat& Format) {
     const QString t = Text.trimmed();
-    QString format = Format.ShortDateFormat;
+    const QString& shortFormat = Format.ShortDateFormat;
+    const bool twoDigitYears = !shortFormat.contains(QLatin1String("yyyy"));
+    QDate d = QDate::fromString(t, shortFormat);
+    if (d.isValid()) {
+        if (twoDigitYears) {
+            // A two-digit year is the one within fifty years of today's, not always the 1900s.
+            const int current = Date().year();
+            while (d.year() + 100 <= current + 50)
+                d = d.addYears(100);
+        }
+        return d;
+    }
     // A four-digit year is always understood, whatever the short format writes.
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    QDate d = QDate::fromString(t, format);
-    if (!d.isValid()) d = QDate::fromString(t, Format.ShortDateFormat);
-    if (!d.isValid()) d = QDate::fromString(t, Qt::ISODate);
-    return d;
+    if (twoDigitYears) {
+        QString longYears = shortFormat;
+        longYears.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        d = QDate::fromString(t, longYears);
+        if (d.isValid()) return d;
+    }
+    return QDate::fromString(t, Qt::ISODate);
 }
 
 QTime ReadTime(const QString& Text, const TwwFilterFormat& Format) {

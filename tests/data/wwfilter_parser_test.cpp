@@ -4,6 +4,7 @@
 // and the reading of the other operand by the field's type.
 #include "data/wwfilterexpr.h"
 #include "data/wwfilterparser.h"
+#include "platform/testseams.h"
 #include "tests/support/dataset_helpers.h"
 
 #include <gtest/gtest.h>
@@ -180,6 +181,26 @@ TEST(WwFilterTranslation, ReadsTheOtherOperandByTheFieldsType) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const TwwFilterTranslation t = Translate(c.text, Format(c.separator, c.dateFormat));
+        ASSERT_TRUE(t.Ok) << t.Error.toStdString();
+        EXPECT_EQ(ravelda::engine::describe(t.Expr), c.engineTree);
+    }
+}
+
+TEST(WwFilterTranslation, TwoDigitYearsAreTheYearsWithinFiftyYearsOfToday) {
+    TTestClock clock(QDateTime(QDate(2026, 1, 15), QTime(10, 0)));
+    struct Case {
+        const char* text;
+        const char* engineTree;
+    } cases[] = {
+        {"Data = \"15/01/26\"", "(f5 = DATE 2026-01-15)"},
+        {"Data = \"15/01/76\"", "(f5 = DATE 2076-01-15)"},
+        {"Data = \"15/01/77\"", "(f5 = DATE 1977-01-15)"},
+        {"Data = \"15/01/1926\"", "(f5 = DATE 1926-01-15)"},
+        {"Momento = \"15/01/26 08:30\"", "(f9 = TIMESTAMP 63904149000000ms)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const TwwFilterTranslation t = Translate(c.text, Format('.', "dd/MM/yy"));
         ASSERT_TRUE(t.Ok) << t.Error.toStdString();
         EXPECT_EQ(ravelda::engine::describe(t.Expr), c.engineTree);
     }

@@ -5,11 +5,14 @@
 #include "data/datasource.h"
 #include "data/fields.h"
 #include "data/wwtable.h"
+#include "engine/table.h"
 #include "platform/keyqueue.h"
 #include "platform/screen.h"
 #include "platform/strings.h"
 #include "platform/testseams.h"
 #include "tests/support/dataset_helpers.h"
+
+#include <QLocale>
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -485,6 +488,57 @@ TEST_F(Numbered, RowsPostedOutsideTheFilterAreStored) {
     EXPECT_EQ(Ids(), Range(1, 5));
     SetFilter({});
     EXPECT_EQ(Ids(), (std::vector<int>{1, 2, 3, 4, 5, 9}));
+}
+
+TEST(WwTableFilterLocale, NumbersAndDatesAreReadInTheLocalesFormat) {
+    TempAlias alias;
+    const std::filesystem::path path = alias.folder() / "Prezzi.DB";
+    namespace engine = ravelda::engine;
+    engine::Table::create(path,
+                          {{"Id", engine::FieldType::Long, 0},
+                           {"Prezzo", engine::FieldType::Number, 0},
+                           {"Data", engine::FieldType::Date, 0}},
+                          1);
+    {
+        auto t = engine::Table::open(path);
+        t->insertRows({
+            {engine::Value::integer(1), engine::Value::number(2.25),
+             engine::Value::date(engine::Date::fromYmd(2026, 1, 10))},
+            {engine::Value::integer(2), engine::Value::number(2.75),
+             engine::Value::date(engine::Date::fromYmd(2026, 1, 20))},
+            {engine::Value::integer(3), engine::Value::number(10.5),
+             engine::Value::date(engine::Date::fromYmd(2026, 2, 1))},
+        });
+    }
+    TTestClock clock;
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    struct Case {
+        const char* filter;
+        std::vector<int> ids;
+    } cases[] = {
+        {"Prezzo > 2,5", {2, 3}},
+        {"Prezzo = 10,5", {3}},
+        {"Data >= \"20/01/2026\"", {2, 3}},
+        {"Prezzo < 3 AND Data < \"15/01/26\"", {1}},
+    };
+    TTestMessageBoxes boxes;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter);
+        TwwTable table(nullptr);
+        table.SetDatabaseName(alias.aliasName());
+        table.SetTableName(QStringLiteral("Prezzi.DB"));
+        TStringList list;
+        list.SetStrings({QString::fromUtf8(c.filter)});
+        table.SetwwFilter(&list);
+        table.Open();
+        std::vector<int> ids;
+        for (table.First(); !table.Eof(); table.Next())
+            ids.push_back(table.FieldByName(QStringLiteral("Id"))->AsInteger());
+        EXPECT_EQ(ids, c.ids);
+    }
+    EXPECT_EQ(boxes.Count(), 0);
+    QLocale::setDefault(previous);
 }
 
 } // namespace
