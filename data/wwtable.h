@@ -1,8 +1,22 @@
 #pragma once
 // TwwTable: the component set's table. A TTable that carries per-field configuration lists for
-// the data controls attached to it (picture masks, control kinds, lookup definitions), keeps the
-// row-filter and query settings, and checks every posted row against the pictures of its fields
-// (the ones the Paradox table stores win over PictureMasks).
+// the data controls attached to it (picture masks, control kinds, lookup definitions), narrows
+// its rows with row filters, can open the result of a query instead of a table, and checks every
+// posted row against the pictures of its fields (the ones the Paradox table stores win over
+// PictureMasks).
+//
+// Row filters: the wwFilter expressions (wwfilterparser.h) become the engine cursor's expression
+// filter and OnFilter its record filter, so moves, RecordCount, RecNo and Locate all see only
+// the rows both accept. OnFilter reads the fields of the row being filtered. OnFilterOptions:
+// without ofoEnabled every row passes; ofoShowHourGlass shows the hourglass while rows are
+// rejected and the arrow once they have been fetched; ofoCancelOnEscape looks at the keyboard
+// queue every 100 rows (platform/keyqueue.h) and an Escape there removes ofoEnabled and fires
+// OnFilterEscape.
+//
+// Query: when it has lines, opening runs them through the engine's query facility over the
+// folder of the DatabaseName alias (the working folder without one): "QBE" when the first word
+// is "query", else "SQL". The result is read-only; engine errors are raised as EDatabaseError
+// with the engine's message.
 //
 // Other components never depend on this class: they ask a dataset by published-property name
 // ("PictureMasks", "ControlType", "LookupFields", "LookupLinks", "OnInvalidValue",
