@@ -94,9 +94,8 @@ struct Evaluator {
             return real(storedDouble(at));
         case FieldType::Timestamp: {
             if (be64(at) == 0) return {};
-            const double d = storedDouble(at);
-            if (!std::isfinite(d)) return {};
-            return integer(Slot::Ts, static_cast<std::int64_t>(std::llround(d)));
+            // Rounded as the record decoder does, so that a row and its record always agree.
+            return integer(Slot::Ts, static_cast<std::int64_t>(std::llround(storedDouble(at))));
         }
         case FieldType::Logical:
             if (at[0] == 0) return {};
