@@ -75,7 +75,7 @@ TwwCustomDialog* TwwNavButton::FindOrCreateDialog() {
 
 void TwwNavButton::RunDialog() {
     if (!dialog_) {
-        if (IsDesigning()) return;
+        if (IsDesigning() || Navigator()->IsDesigning()) return;
         SetDialog(FindOrCreateDialog());
     }
     if (dialog_) dialog_->Execute();
