@@ -198,8 +198,12 @@ std::unique_ptr<QueryResult> runQuery(const std::filesystem::path& folder, const
         throw Error(Error::Kind::InvalidArgument, {}, message);
     }
     if (!st.stmt) throw Error(Error::Kind::InvalidArgument, {}, "the query is empty");
-    if (tail && !blank(tail))
-        throw Error(Error::Kind::InvalidArgument, {}, "a query is one statement");
+    if (tail && !blank(tail)) {
+        // Only comments may follow the statement.
+        Statement rest;
+        if (sqlite3_prepare_v2(conn.db, tail, -1, &rest.stmt, nullptr) != SQLITE_OK || rest.stmt)
+            throw Error(Error::Kind::InvalidArgument, {}, "a query is one statement");
+    }
     if (!sqlite3_stmt_readonly(st.stmt))
         throw Error(Error::Kind::Unsupported, {}, "a query only reads rows");
     if (sqlite3_column_count(st.stmt) == 0)

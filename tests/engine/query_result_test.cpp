@@ -193,6 +193,7 @@ const ErrorCase kErrorCases[] = {
      "no such column: Nope"},
     {"empty", "  ; ", Error::Kind::InvalidArgument, "the query is empty"},
     {"two statements", "SELECT 1; SELECT 2", Error::Kind::InvalidArgument, "one statement"},
+    {"a bad second statement", "SELECT 1; nonsense", Error::Kind::InvalidArgument, "one statement"},
     {"insert", "INSERT INTO Keys VALUES ('X', '2024', 1, 1)", Error::Kind::Unsupported,
      "INSERT is not allowed"},
     {"update", "UPDATE Keys SET Chiave = 0", Error::Kind::Unsupported, "UPDATE is not allowed"},

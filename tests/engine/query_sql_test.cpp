@@ -120,6 +120,7 @@ const RowsCase kRowsCases[] = {
      "SELECT COUNT(*) FROM KEYS k JOIN \"clienti.db\" c ON c.Id = k.Registro",
      {"5"}},
     {"no table at all", "SELECT 1 + 1, 'x'", {"2|x"}},
+    {"comments", "/* quanti */ SELECT COUNT(*) FROM Keys; -- tutti", {"5"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, QuerySqlRows, ::testing::ValuesIn(kRowsCases));
