@@ -476,6 +476,37 @@ TEST_F(Numbered, OnFilterSetOnAClosedTableIsInstalledAtOpening) {
     EXPECT_EQ(Ids(), (std::vector<int>{1, 2}));
 }
 
+TEST_F(Numbered, TheRecordWindowHoldsOnlyRowsThatPass) {
+    Prepare(30);
+    link.SetBufferCount(4);
+    link.SetDataSource(&source);
+    SetFilter({"Id > 10 AND Id <= 24"});
+    table.SetOnFilter([](TDataSet* t, bool& accept) {
+        accept = t->FieldByName(QStringLiteral("Id"))->AsInteger() % 2 == 0;
+    });
+    table.Open();
+    // The rows the window shows, read as a grid reads them.
+    const auto window = [&] {
+        std::vector<int> ids;
+        const int active = link.ActiveRecord();
+        for (int i = 0; i < link.RecordCount(); ++i) {
+            link.SetActiveRecord(i);
+            ids.push_back(Id());
+        }
+        link.SetActiveRecord(active);
+        return ids;
+    };
+    EXPECT_EQ(window(), (std::vector<int>{12, 14, 16, 18}));
+    table.MoveBy(4);
+    EXPECT_EQ(Id(), 20);
+    EXPECT_EQ(window(), (std::vector<int>{14, 16, 18, 20}));
+    table.Last();
+    EXPECT_EQ(window(), (std::vector<int>{18, 20, 22, 24}));
+    EXPECT_EQ(table.RecNo(), 7);
+    table.SetRecNo(2);
+    EXPECT_EQ(Id(), 14);
+}
+
 TEST_F(Numbered, RowsPostedOutsideTheFilterAreStored) {
     Prepare(5);
     SetFilter({"Id <= 5"});
