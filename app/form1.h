@@ -1,11 +1,14 @@
-// The main window: the key table with its four persistent fields, its data source and the button
-// that prepares the counter rows of the current year (BitBtn1Click). Everything the window holds
+// The main window: the record navigator with its fourteen buttons, the key table with its four
+// persistent fields, its data source and the button that prepares the counter rows of the
+// current year (BitBtn1Click). Everything the window holds
 // comes from its stored description TFORM1 (resources/tform1.dfm).
 #pragma once
 
 #include "platform/form.h"
 
 class TBitBtn;
+class TwwDBNavigator;
+class TwwNavButton;
 class TwwTable;
 class TwwDataSource;
 class TStringField;
@@ -19,6 +22,21 @@ public:
     explicit TForm1(TComponent* AOwner);
     ~TForm1() override;
 
+    TwwDBNavigator* wwDBNavigator1 = nullptr;
+    TwwNavButton* wwDBNavigator1First = nullptr;
+    TwwNavButton* wwDBNavigator1PriorPage = nullptr;
+    TwwNavButton* wwDBNavigator1Prior = nullptr;
+    TwwNavButton* wwDBNavigator1Next = nullptr;
+    TwwNavButton* wwDBNavigator1NextPage = nullptr;
+    TwwNavButton* wwDBNavigator1Last = nullptr;
+    TwwNavButton* wwDBNavigator1Insert = nullptr;
+    TwwNavButton* wwDBNavigator1Delete = nullptr;
+    TwwNavButton* wwDBNavigator1Edit = nullptr;
+    TwwNavButton* wwDBNavigator1Post = nullptr;
+    TwwNavButton* wwDBNavigator1Cancel = nullptr;
+    TwwNavButton* wwDBNavigator1Refresh = nullptr;
+    TwwNavButton* wwDBNavigator1SaveBookmark = nullptr;
+    TwwNavButton* wwDBNavigator1RestoreBookmark = nullptr;
     TBitBtn* BitBtn1 = nullptr;
     TwwTable* wwTable1 = nullptr;
     TStringField* wwTable1Tabella = nullptr;
