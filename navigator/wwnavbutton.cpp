@@ -4,7 +4,7 @@
 #include "data/datasource.h"
 #include "dialogs/wwdialog.h"
 #include "navigator/wwdbnavigator.h"
-#include "navigator/wwnavglyphlist.h"
+#include "navigator/wwnavglyphs.h"
 #include "navigator/wwnavstyles.h"
 #include "platform/application.h"
 #include "platform/exceptions.h"
@@ -104,7 +104,7 @@ void TwwNavButton::SetStyle(TwwNavButtonStyle Value) {
 }
 
 int TwwNavButton::GetImageIndex() const {
-    if (ImageList() == &NavDefaultGlyphs()) return -1;
+    if (ImageList() && ImageList() == wwNavDefaultGlyphs()) return -1;
     return StoredImageIndex();
 }
 
@@ -122,7 +122,7 @@ void TwwNavButton::UseDefaultGlyph() {
     if (style_ == nbsCustom || IsLoading()) return;
     SetImageIndex(2 * static_cast<int>(style_));
     SetNumGlyphs(2);
-    SetImageList(&NavDefaultGlyphs());
+    SetImageList(wwNavDefaultGlyphs());
 }
 
 QString TwwNavButton::DefaultHint() const {

@@ -1,7 +1,7 @@
 // The button model: styles and their identifiers, hints and MoveBy, glyph selection, the image
 // list, the range and parent errors, propagation of Flat, ShowHint and Enabled, names, the
 // visible-style set, taking a data source and accelerators.
-#include "navigator/wwnavglyphlist.h"
+#include "navigator/wwnavglyphs.h"
 #include "navigator_support.h"
 
 #include "common/wwintl.h"
@@ -60,7 +60,7 @@ TEST_F(NavigatorButtons, StyleWriteSelectsGlyphAndHint) {
     SetUpTable(3);
     TwwNavButton* b = Button(nbsFirst);
     EXPECT_EQ(b->ImageIndex(), -1);
-    EXPECT_EQ(b->ImageList(), &NavDefaultGlyphs());
+    EXPECT_EQ(b->ImageList(), wwNavDefaultGlyphs());
     EXPECT_EQ(b->NumGlyphs(), 2);
     // The button keeps its own hint unless the navigator uses the international texts.
     b->SetStyle(nbsLast);
@@ -99,16 +99,16 @@ TEST_F(NavigatorButtons, OwnImageIndexTakesTheNavigatorImageList) {
     TImageList own(16, 16, root.get());
     nav->SetImageList(&own);
     TwwNavButton* b = Button(nbsEdit);
-    EXPECT_EQ(b->ImageList(), &NavDefaultGlyphs()) << "default glyphs stay";
+    EXPECT_EQ(b->ImageList(), wwNavDefaultGlyphs()) << "default glyphs stay";
     b->SetImageIndex(3);
     EXPECT_EQ(b->ImageList(), &own);
     EXPECT_EQ(b->ImageIndex(), 3);
     TImageList other(16, 16, root.get());
     nav->SetImageList(&other);
     EXPECT_EQ(b->ImageList(), &other);
-    EXPECT_EQ(Button(nbsPost)->ImageList(), &NavDefaultGlyphs());
+    EXPECT_EQ(Button(nbsPost)->ImageList(), wwNavDefaultGlyphs());
     b->SetImageIndex(-1);
-    EXPECT_EQ(b->ImageList(), &NavDefaultGlyphs());
+    EXPECT_EQ(b->ImageList(), wwNavDefaultGlyphs());
     EXPECT_EQ(b->ImageIndex(), -1);
 }
 

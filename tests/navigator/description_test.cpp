@@ -2,7 +2,7 @@
 // buttons reads, takes its states from the open table and writes back identically; loading
 // ignores stored indexes, keeps stored hints unless the international texts are asked for, and
 // selects the default glyphs.
-#include "navigator/wwnavglyphlist.h"
+#include "navigator/wwnavglyphs.h"
 #include "navigator_support.h"
 
 #include "data/db.h"
@@ -139,7 +139,7 @@ TEST_F(NavigatorDescription, MainWindowNavigatorReadsAndWritesBackIdentically) {
         EXPECT_EQ(b->Left(), kMainWindowButtons[i].left);
         EXPECT_EQ(b->Enabled(), kMainWindowButtons[i].enabled) << "computed from the open table";
         EXPECT_TRUE(b->Flat());
-        EXPECT_EQ(b->ImageList(), &NavDefaultGlyphs());
+        EXPECT_EQ(b->ImageList(), wwNavDefaultGlyphs());
         EXPECT_EQ(b->Hint(), QString::fromLatin1(kMainWindowButtons[i].hint));
     }
 }
