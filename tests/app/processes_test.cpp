@@ -226,4 +226,29 @@ TEST_F(Processes, TheButtonAddsTheRowsOfTheYearOnce) {
     }
 }
 
+TEST_F(Processes, TheNavigatorDeletesTheLastRowAfterConfirmation) {
+    if (!HaveDisplayTools()) GTEST_SKIP() << "needs xvfb-run, xdotool and faketime";
+    AddAlias("quennarix");
+    const QStringList rows = {"BOLLE.DB,2030,0,412", "FATTURE.DB,2030,0,1033",
+                              "FATTURE.DB,2030,1,17", "ORDINIF.DB,2030,0,38"};
+    CreateKeys(kKeysFields, rows);
+    const QString script = QStringLiteral(RAVELDA_SOURCE_DIR "/tests/app/click_delete.sh");
+    QProcessEnvironment x11 = env;
+    x11.insert("QT_QPA_PLATFORM", "xcb");
+    x11.insert("RAVELDA_MESSAGEBOX_ANSWERS", "OK");
+    x11.insert("ASAN_OPTIONS", "detect_leaks=0");
+    Result r = RunProgram("xvfb-run", {"-a", "-s", "-screen 0 1024x768x24", script, RAVELDA_EXE},
+                          x11, 240000);
+    ASSERT_TRUE(r.finished) << r.err.toStdString();
+    ASSERT_EQ(r.exitCode, 0) << "90: no window, 92: no confirmation, 91: did not end\n"
+                             << r.err.toStdString();
+    const std::vector<QJsonObject> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0]["text"].toString(), "Delete record?");
+    EXPECT_EQ(boxes[0]["caption"].toString(), "Confirm");
+    EXPECT_EQ(boxes[0]["buttons"].toString(), "OK,Cancel");
+    // The last row is gone; nothing else changed.
+    EXPECT_EQ(Dump(), rows.mid(0, 3));
+}
+
 } // namespace
