@@ -1,0 +1,59 @@
+// The transparent panel: opaque it paints its face, transparent it draws only its bevels and lets
+// the parent's pixels show through; designing counts as opaque.
+#include "navigator/wwclearpanel.h"
+
+#include "platform/color.h"
+#include "platform/panel.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct PanelCase {
+    const char* name;
+    bool transparent;
+    bool designing;
+    TPanelBevel bevel;
+    TColor inside;  // at (10, 10) of the panel
+    TColor topLeft; // at (0, 0) of the panel
+};
+
+const PanelCase kPanelCases[] = {
+    {"Opaque", false, false, bvNone, clBtnFace, clBtnFace},
+    {"OpaqueRaised", false, false, bvRaised, clBtnFace, clBtnHighlight},
+    {"TransparentShowsTheParent", true, false, bvNone, clRed, clRed},
+    {"TransparentKeepsItsBevel", true, false, bvRaised, clRed, clBtnHighlight},
+    {"TransparentLoweredBevel", true, false, bvLowered, clRed, clBtnShadow},
+    {"DesignedIsOpaque", true, true, bvNone, clBtnFace, clBtnFace},
+};
+
+class PanelTest : public ::testing::TestWithParam<PanelCase> {};
+
+TEST_P(PanelTest, Pixels) {
+    const PanelCase& c = GetParam();
+    TPanel parent(nullptr);
+    parent.SetBevelOuter(bvNone);
+    parent.SetColor(clRed);
+    parent.SetBounds(0, 0, 100, 60);
+    auto* panel = new TwwCustomTransparentPanel(nullptr);
+    EXPECT_FALSE(panel->Transparent());
+    EXPECT_EQ(panel->BevelOuter(), bvRaised);
+    panel->SetParent(&parent);
+    panel->SetBounds(20, 10, 50, 30);
+    panel->SetBevelOuter(c.bevel);
+    panel->SetTransparent(c.transparent);
+    if (c.designing) panel->SetDesigning(true);
+    EXPECT_EQ(panel->IsTransparent(), c.transparent && !c.designing);
+    const QImage image = parent.Handle()->grab().toImage();
+    EXPECT_EQ(image.pixelColor(30, 20), ToQColor(c.inside));
+    EXPECT_EQ(image.pixelColor(20, 10), ToQColor(c.topLeft));
+    EXPECT_TRUE(panel->Caption().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PanelTest, ::testing::ValuesIn(kPanelCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
