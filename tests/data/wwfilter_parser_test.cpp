@@ -64,6 +64,10 @@ TEST(WwFilterParser, ParsesTheGrammar) {
         // A bare operand and nested parentheses.
         {"Attivo", '.', "[Attivo]"},
         {"((A = 1))", '.', "([A] = 1)"},
+        // A name on the right runs on over spaces: a field compared with a field stands in
+        // parentheses when more follows.
+        {"(A = B) AND C = 1", '.', "(([A] = [B]) AND ([C] = 1))"},
+        {"A = B", '.', "([A] = [B])"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -91,6 +95,7 @@ TEST(WwFilterParser, RefusesBadTextSayingWhere) {
         {"X = 2.5", ',', "Position 6: unexpected \".\""},
         {"A = (B = 1", '.', "Position 11: \")\" is missing"},
         {"= 3", '.', "Position 1: an operand expected instead of \"=\""},
+        {"A = B AND C = 1", '.', "Position 13: unexpected \"=\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
