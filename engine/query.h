@@ -5,9 +5,9 @@
 // Table names. Every .DB file of the folder is one virtual table, reachable by its file name
 // without the extension (Keys) and by its whole file name as a quoted name ("Keys.DB"). Names are
 // matched without regard to ASCII case, as on the systems the tables come from; of two files
-// whose names differ only in case, the first in byte order is the one named. Every table is
-// opened read-only when the query starts (its fields make the SQL columns); one that cannot be
-// opened is reported, with the engine's error, only when a statement names it.
+// whose names differ only in case, the first in byte order is the one named. runQuery opens,
+// read-only, only the tables its statement names (their fields make the SQL columns), so a table
+// that cannot be opened is reported, with the engine's error, only by a query that names it.
 //
 // Values as SQL sees them:
 //   Alpha, Memo                    TEXT in UTF-8
@@ -50,8 +50,8 @@ namespace ravelda::engine {
 void registerParadoxModule(sqlite3* db);
 
 // Registers the module when needed and creates one temporary virtual table per .DB table of the
-// folder, under both names described above. Error NotFound when the folder does not exist,
-// Io when it cannot be listed.
+// folder, under both names described above (opening every table; one that cannot be opened is
+// left out). Error NotFound when the folder does not exist, Io when it cannot be listed.
 void attachFolderTables(sqlite3* db, const std::filesystem::path& folder);
 
 enum class QueryLanguage { SQL, QBE };

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <set>
 
 namespace ravelda::engine {
@@ -113,8 +114,17 @@ void registerParadoxModule(sqlite3* db) {
     (void)sql::moduleState(db);
 }
 
-void attachFolderTables(sqlite3* db, const std::filesystem::path& folder) {
-    sql::ModuleState& state = sql::moduleState(db);
+namespace {
+
+struct FolderTable {
+    std::filesystem::path file;
+    std::string stem; // the name without extension
+    std::string name; // the file name
+};
+
+// The .DB tables of a folder in byte order of their names; of two whose names differ only in
+// case, the first is kept.
+std::vector<FolderTable> folderTables(const std::filesystem::path& folder) {
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
         throw Error(Error::Kind::NotFound, folder, "no such folder");
@@ -127,35 +137,60 @@ void attachFolderTables(sqlite3* db, const std::filesystem::path& folder) {
     if (ec) throw Error(Error::Kind::Io, folder, "cannot list the folder: " + ec.message());
     std::sort(files.begin(), files.end(),
               [](const auto& a, const auto& b) { return a.filename() < b.filename(); });
-
+    std::vector<FolderTable> out;
     std::set<std::string> used;
     for (const auto& file : files) {
-        const std::string stem = file.stem().string();
-        const std::string name = file.filename().string();
-        // Of two files that differ only in case, the first in byte order is the one named.
-        if (stem.empty() || used.count(lower(stem)) || used.count(lower(name))) continue;
-        used.insert(lower(stem));
-        used.insert(lower(name));
-        char* literal = sqlite3_mprintf("%Q", file.string().c_str());
-        const std::string create =
-            "CREATE VIRTUAL TABLE temp." + quotedName(stem) + " USING paradox(" + literal + ")";
-        sqlite3_free(literal);
-        std::string message;
-        state.lastError.reset();
-        if (!exec(db, create, message)) {
-            const Error why =
-                state.lastError ? *state.lastError : Error(Error::Kind::Corrupt, file, message);
-            state.unreadable.insert_or_assign(lower(stem), why);
-            state.unreadable.insert_or_assign(lower(name), why);
-            state.lastError.reset();
-            continue;
-        }
-        if (!exec(db,
-                  "CREATE TEMP VIEW " + quotedName(name) + " AS SELECT * FROM temp." +
-                      quotedName(stem),
-                  message))
-            throw Error(Error::Kind::Io, file, "cannot name the table in queries: " + message);
+        FolderTable t{file, file.stem().string(), file.filename().string()};
+        if (t.stem.empty() || used.count(lower(t.stem)) || used.count(lower(t.name))) continue;
+        used.insert(lower(t.stem));
+        used.insert(lower(t.name));
+        out.push_back(std::move(t));
     }
+    return out;
+}
+
+// Gives one table its two SQL names. False when it cannot be opened; why is then kept in
+// state.unreadable under both names.
+bool attachTable(sqlite3* db, sql::ModuleState& state, const FolderTable& t) {
+    char* literal = sqlite3_mprintf("%Q", t.file.string().c_str());
+    const std::string create =
+        "CREATE VIRTUAL TABLE temp." + quotedName(t.stem) + " USING paradox(" + literal + ")";
+    sqlite3_free(literal);
+    std::string message;
+    state.lastError.reset();
+    if (!exec(db, create, message)) {
+        const Error why =
+            state.lastError ? *state.lastError : Error(Error::Kind::Corrupt, t.file, message);
+        state.unreadable.insert_or_assign(lower(t.stem), why);
+        state.unreadable.insert_or_assign(lower(t.name), why);
+        state.lastError.reset();
+        return false;
+    }
+    if (!exec(db,
+              "CREATE TEMP VIEW " + quotedName(t.name) + " AS SELECT * FROM temp." +
+                  quotedName(t.stem),
+              message))
+        throw Error(Error::Kind::Io, t.file, "cannot name the table in queries: " + message);
+    return true;
+}
+
+// The table a "no such table: NAME" message names, without a schema prefix ("" for another
+// message).
+std::string missingTable(const std::string& message) {
+    const std::string noTable = "no such table: ";
+    if (message.rfind(noTable, 0) != 0) return "";
+    std::string name = message.substr(noTable.size());
+    for (const std::string schema : {"main.", "temp."})
+        if (lower(name).rfind(schema, 0) == 0) name = name.substr(schema.size());
+    return name;
+}
+
+} // namespace
+
+void attachFolderTables(sqlite3* db, const std::filesystem::path& folder) {
+    sql::ModuleState& state = sql::moduleState(db);
+    for (const auto& t : folderTables(folder))
+        attachTable(db, state, t);
 }
 
 std::unique_ptr<QueryResult> runQuery(const std::filesystem::path& folder, const std::string& text,
@@ -168,35 +203,41 @@ std::unique_ptr<QueryResult> runQuery(const std::filesystem::path& folder, const
                         nullptr) != SQLITE_OK)
         throw Error(Error::Kind::Io, {}, "cannot start the query engine");
     sqlite3_extended_result_codes(conn.db, 1);
-    attachFolderTables(conn.db, folder);
     sql::ModuleState& state = sql::moduleState(conn.db);
+    // Tables are opened as the statement names them, so a query pays only for what it reads.
+    const std::vector<FolderTable> tables = folderTables(folder);
+    std::map<std::string, std::size_t> byName;
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        byName.emplace(lower(tables[t].stem), t);
+        byName.emplace(lower(tables[t].name), t);
+    }
+    std::set<std::size_t> attached;
 
     Guard guard;
-    sqlite3_set_authorizer(conn.db, authorize, &guard);
-    state.lastError.reset();
-    state.firstCodePage = 0;
-
     Statement st;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(conn.db, sqlText.c_str(), static_cast<int>(sqlText.size()),
-                                      &st.stmt, &tail);
-    if (rc != SQLITE_OK) {
+    for (;;) {
+        guard.refused.clear();
+        state.lastError.reset();
+        state.firstCodePage = 0;
+        sqlite3_set_authorizer(conn.db, authorize, &guard);
+        const int rc = sqlite3_prepare_v2(conn.db, sqlText.c_str(),
+                                          static_cast<int>(sqlText.size()), &st.stmt, &tail);
+        sqlite3_set_authorizer(conn.db, nullptr, nullptr);
+        if (rc == SQLITE_OK) break;
         if (!guard.refused.empty())
             throw Error(Error::Kind::Unsupported, {},
                         "a query only reads rows (" + guard.refused + " is not allowed)");
         if (state.lastError) throw *state.lastError;
-        std::string message = sqlite3_errmsg(conn.db);
-        const std::string noTable = "no such table: ";
-        if (message.rfind(noTable, 0) == 0) {
-            std::string name = message.substr(noTable.size());
-            for (const char* schema : {"main.", "temp."})
-                if (lower(name).rfind(schema, 0) == 0)
-                    name = name.substr(std::string(schema).size());
-            auto it = state.unreadable.find(lower(name));
-            if (it != state.unreadable.end()) throw it->second;
-        }
-        throw Error(Error::Kind::InvalidArgument, {}, message);
+        const std::string message = sqlite3_errmsg(conn.db);
+        const std::string name = missingTable(message);
+        auto it = name.empty() ? byName.end() : byName.find(lower(name));
+        if (it == byName.end() || !attached.insert(it->second).second)
+            throw Error(Error::Kind::InvalidArgument, {}, message);
+        if (!attachTable(conn.db, state, tables[it->second]))
+            throw state.unreadable.at(lower(name));
     }
+    sqlite3_set_authorizer(conn.db, authorize, &guard);
     if (!st.stmt) throw Error(Error::Kind::InvalidArgument, {}, "the query is empty");
     if (tail && !blank(tail)) {
         // Only comments may follow the statement.
