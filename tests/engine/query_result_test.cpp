@@ -260,3 +260,27 @@ TEST(QueryFolder, MissingFolderIsNotFound) {
 
 } // namespace
 } // namespace ravelda::engine::test
+
+namespace ravelda::engine::test {
+namespace {
+
+// A query opens only the tables it names: one held exclusively elsewhere stops only the queries
+// that read it, with the engine's Locked error.
+TEST_F(QueryDb, ATableHeldExclusivelyStopsOnlyItsQueries) {
+    OpenOptions exclusive;
+    exclusive.mode = OpenMode::Exclusive;
+    auto held = Table::open(dir / "Ordini.DB", exclusive);
+    EXPECT_EQ(rowsText(*sql("SELECT COUNT(*) FROM Clienti")), std::vector<std::string>{"4"});
+    try {
+        sql("SELECT * FROM Clienti c JOIN Ordini o ON o.Cliente = c.Id");
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), Error::Kind::Locked) << e.what();
+        EXPECT_EQ(e.file().filename(), "Ordini.DB") << e.what();
+    }
+    held.reset();
+    EXPECT_EQ(rowsText(*sql("SELECT COUNT(*) FROM Ordini")), std::vector<std::string>{"4"});
+}
+
+} // namespace
+} // namespace ravelda::engine::test
