@@ -1,5 +1,6 @@
 #include "dialogs/wwdialogwidgets.h"
 
+#include "common/wwintl.h"
 #include "data/dataset.h"
 #include "data/fields.h"
 
@@ -24,4 +25,10 @@ QString ComboFieldName(const QComboBox& Combo) {
 bool IsTextField(const TField& Field) {
     return Field.DataType() == ftString || Field.DataType() == ftMemo ||
            Field.DataType() == ftFmtMemo;
+}
+
+const TwwIntl& DialogTexts() {
+    if (const TwwIntl* global = wwIntl()) return *global;
+    static const TwwIntl* defaults = new TwwIntl(nullptr);
+    return *defaults;
 }

@@ -15,3 +15,8 @@ void FillFieldCombo(QComboBox& Combo, const TDataSet& DataSet, const QString& Se
 QString ComboFieldName(const QComboBox& Combo);
 // Whether the field holds text (compared as text rather than as a value).
 bool IsTextField(const TField& Field);
+
+class TwwIntl;
+// The texts the dialogs show: the global texts object, or the default texts once it has gone
+// (after the texts unit finished), so a late dialog still has its words.
+const TwwIntl& DialogTexts();

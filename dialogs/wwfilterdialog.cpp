@@ -57,7 +57,7 @@ RAVELDA_DEFINE_CLASS(TwwFilterDialog) {
 }
 
 TwwFilterDialog::TwwFilterDialog(TComponent* AOwner) : TwwDataSourceDialog(AOwner) {
-    SetCaption(wwIntl()->FilterDialog()->FormCaption());
+    SetCaption(DialogTexts().FilterDialog()->FormCaption());
 }
 
 TwwFilterDialog::~TwwFilterDialog() = default;
@@ -111,7 +111,7 @@ void TwwFilterDialog::ClearFilter() {
 }
 
 void TwwFilterDialog::BuildWindow(QDialog& Window) {
-    const TwwFilterDialogIntl& texts = *wwIntl()->FilterDialog();
+    const TwwFilterDialogIntl& texts = *DialogTexts().FilterDialog();
     TDataSet& ds = *CheckDataSet();
 
     auto* fields = new QComboBox(&Window);
@@ -136,7 +136,7 @@ void TwwFilterDialog::BuildWindow(QDialog& Window) {
     auto* clearAll = new QPushButton(texts.BtnClearAll(), &Window);
     clearAll->setObjectName(QStringLiteral("ClearAllButton"));
     clearAll->setToolTip(texts.BtnClearAllHint());
-    auto* cancel = new QPushButton(wwIntl()->BtnCancelCaption(), &Window);
+    auto* cancel = new QPushButton(DialogTexts().BtnCancelCaption(), &Window);
     cancel->setObjectName(QStringLiteral("CancelButton"));
 
     auto* form = new QFormLayout;

@@ -130,13 +130,13 @@ void TwwLocateDialog::FindAndTell(bool First) {
         found_ = true;
         return;
     }
-    const TwwUserMessagesIntl& texts = *wwIntl()->UserMessages();
+    const TwwUserMessagesIntl& texts = *DialogTexts().UserMessages();
     MessageDlg(First ? texts.LocateNoMatches() : texts.LocateNoMoreMatches(), mtInformation,
                TMsgDlgButtons{mbOK});
 }
 
 void TwwLocateDialog::BuildWindow(QDialog& Window) {
-    const TwwLocateDialogIntl& texts = *wwIntl()->LocateDialog();
+    const TwwLocateDialogIntl& texts = *DialogTexts().LocateDialog();
     TDataSet& ds = *CheckDataSet();
     found_ = false;
 

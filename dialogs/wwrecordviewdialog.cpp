@@ -3,6 +3,7 @@
 #include "data/dataset.h"
 #include "data/fields.h"
 #include "dialogs/wwdialog.h"
+#include "dialogs/wwdialogwidgets.h"
 #include "platform/application.h"
 #include "platform/messagebox.h"
 #include "platform/properties.h"
@@ -88,10 +89,10 @@ void TwwRecordViewDialog::BuildWindow(QDialog& Window) {
         QObject::connect(close, &QPushButton::clicked, &Window, &QDialog::reject);
         return;
     }
-    auto* ok = new QPushButton(wwIntl()->BtnOKCaption(), &Window);
+    auto* ok = new QPushButton(DialogTexts().BtnOKCaption(), &Window);
     ok->setObjectName(QStringLiteral("OkButton"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(wwIntl()->BtnCancelCaption(), &Window);
+    auto* cancel = new QPushButton(DialogTexts().BtnCancelCaption(), &Window);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -106,7 +107,7 @@ void TwwRecordViewDialog::BuildWindow(QDialog& Window) {
             return;
         }
         const TModalResult answer =
-            MessageDlg(wwIntl()->UserMessages()->RecordViewExitWarning(), mtConfirmation,
+            MessageDlg(DialogTexts().UserMessages()->RecordViewExitWarning(), mtConfirmation,
                        TMsgDlgButtons{mbYes, mbNo, mbCancel});
         if (answer == mrYes)
             apply();

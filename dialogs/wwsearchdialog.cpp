@@ -73,7 +73,7 @@ bool TwwSearchDialog::SearchFor(const QString& Text) {
 namespace {
 
 QString StatusText(const TDataSet& ds) {
-    const TwwSearchDialogIntl& texts = *wwIntl()->SearchDialog();
+    const TwwSearchDialogIntl& texts = *DialogTexts().SearchDialog();
     if (ds.RecNo() < 0) return QString();
     return QStringLiteral("%1 %2 %3 %4")
         .arg(texts.StatusRecLabel())
@@ -85,7 +85,7 @@ QString StatusText(const TDataSet& ds) {
 } // namespace
 
 void TwwSearchDialog::BuildWindow(QDialog& Window) {
-    const TwwSearchDialogIntl& texts = *wwIntl()->SearchDialog();
+    const TwwSearchDialogIntl& texts = *DialogTexts().SearchDialog();
     TDataSet& ds = *CheckDataSet();
     ds.CheckBrowseMode();
     start_ = ds.GetBookmark();
@@ -100,10 +100,10 @@ void TwwSearchDialog::BuildWindow(QDialog& Window) {
     value->setToolTip(texts.SearchCharHint());
     auto* status = new QLabel(StatusText(ds), &Window);
     status->setObjectName(QStringLiteral("StatusLabel"));
-    auto* ok = new QPushButton(wwIntl()->BtnOKCaption(), &Window);
+    auto* ok = new QPushButton(DialogTexts().BtnOKCaption(), &Window);
     ok->setObjectName(QStringLiteral("OkButton"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(wwIntl()->BtnCancelCaption(), &Window);
+    auto* cancel = new QPushButton(DialogTexts().BtnCancelCaption(), &Window);
     cancel->setObjectName(QStringLiteral("CancelButton"));
 
     auto* form = new QFormLayout;

@@ -1,6 +1,7 @@
 // The main window's record navigator: its stored buttons, the states it computes once the key
 // table is open, the page moves, and the stored description that reads and writes back.
 #include "app/form1.h"
+#include "common/wwintl.h"
 #include "data/wwdatsrc.h"
 #include "data/wwtable.h"
 #include "navigator/wwdbnavigator.h"
@@ -9,6 +10,7 @@
 #include "platform/resources.h"
 #include "platform/testseams.h"
 #include "tests/app/app_support.h"
+#include "tests/dialogs/dialog_support.h"
 #include "tests/platform/control_support.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +70,8 @@ protected:
 
     FreshApplication app;
     TTestMessageBoxes boxes;
+    // The units in start-up order: the texts first.
+    TwwIntlUnit intlUnit;
     TwwDBNavigatorUnit navigatorUnit;
     TempAlias alias;
 };
@@ -209,6 +213,57 @@ TEST_F(MainNavigator, TheStoredDescriptionReadsAndWritesBack) {
     EXPECT_LT(written.indexOf(QStringLiteral("object wwDBNavigator1:")),
               written.indexOf(QStringLiteral("object BitBtn1:")));
     EXPECT_EQ(form.Components(0), form.wwDBNavigator1);
+}
+
+TEST_F(MainNavigator, DialogButtonsRunRealDialogsOnTheKeyTable) {
+    alias.createKeysTable(Rows(12));
+    TForm1 form(nullptr);
+    TwwDBNavigator* nav = form.wwDBNavigator1;
+    nav->Buttons()->AddDialogButtons();
+    ASSERT_EQ(nav->Buttons()->Count(), 18);
+    QStringList ran;
+    ScopedDialogRunner runner([&](QDialog& w) {
+        ran << w.windowTitle();
+        if (w.findChild<QAbstractButton*>(QStringLiteral("FirstButton"))) { // the locate dialog
+            Choose(w, "FieldCombo", QStringLiteral("Anno"));
+            Click(w, "MatchExact");
+            Type(w, "ValueEdit", QStringLiteral("2007"));
+            Click(w, "FirstButton");
+            Click(w, "CloseButton");
+        } else {
+            w.reject();
+        }
+    });
+    struct {
+        TwwNavButtonStyle style;
+        const char* className;
+        TComponent* owner;
+    } cases[] = {
+        {nbsFilterDialog, "TwwFilterDialog", form.wwTable1},
+        {nbsRecordViewDialog, "TwwRecordViewDialog", nav},
+        {nbsLocateDialog, "TwwLocateDialog", nav},
+        {nbsSearchDialog, "TwwSearchDialog", nav},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.className);
+        TwwNavButton* b = nav->Buttons()->Buttons(static_cast<int>(c.style));
+        ASSERT_EQ(b->Style(), c.style);
+        EXPECT_TRUE(b->Enabled());
+        b->Click();
+        ASSERT_NE(b->Dialog(), nullptr);
+        EXPECT_EQ(b->Dialog()->ClassName(), QString::fromLatin1(c.className));
+        EXPECT_EQ(b->Dialog()->Owner(), c.owner);
+        EXPECT_TRUE(b->Dialog()->IsBoundTo(form.wwTable1));
+        // A second click runs the same dialog.
+        TwwCustomDialog* first = b->Dialog();
+        const int owned = c.owner->ComponentCount();
+        b->Click();
+        EXPECT_EQ(b->Dialog(), first);
+        EXPECT_EQ(c.owner->ComponentCount(), owned);
+    }
+    EXPECT_EQ(ran, (QStringList{"Filter", "Filter", "Record View", "Record View",
+                                "Locate Field Value", "Locate Field Value", "Search", "Search"}));
+    EXPECT_EQ(Chiave(form), 7); // found by the locate dialog
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The dialog base: creation by class name, binding by published property, removal notices, the
 // modal run and its errors.
+#include "common/wwintl.h"
 #include "platform/properties.h"
+#include "platform/testseams.h"
 #include "tests/dialogs/dialog_support.h"
 
 #include <QStyle>
@@ -123,6 +125,25 @@ TEST_F(Dialogs, WindowHasTheCaptionAndTheClassicLook) {
     EXPECT_EQ(title, QStringLiteral("Riga"));
     EXPECT_EQ(style.toLower(), QStringLiteral("windows"));
     EXPECT_TRUE(seenDuringRun);
+}
+
+TEST_F(Dialogs, StillHaveTheirTextsAfterTheTextsUnitFinished) {
+    FinalizeWwIntlUnit();
+    TTestMessageBoxes boxes;
+    TwwLocateDialog locate(nullptr);
+    locate.SetDataSource(&source);
+    QString first;
+    ScopedDialogRunner runner([&](QDialog& w) {
+        first = Child<QAbstractButton>(w, "FirstButton").text();
+        Type(w, "ValueEdit", QStringLiteral("nessuna"));
+        Click(w, "FirstButton");
+        Click(w, "CloseButton");
+    });
+    EXPECT_FALSE(locate.Execute());
+    InitWwIntlUnit();
+    EXPECT_EQ(first, QStringLiteral("&First"));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().Text, QStringLiteral("No matches found"));
 }
 
 } // namespace
