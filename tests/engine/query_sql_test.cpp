@@ -192,3 +192,36 @@ TEST_F(QueryDb, KeyOrderServesAscendingSorts) {
 
 } // namespace
 } // namespace ravelda::engine::test
+
+namespace ravelda::engine::test {
+namespace {
+
+// Text keys in an international sort order: an equality searched through the key still finds
+// every row whose text is exactly the one asked for, whatever its neighbours in that order.
+TEST_F(QueryDb, TextKeyEqualityInAnInternationalOrder) {
+    for (const char* order : {"intl", "ANSII850", "ascii"}) {
+        ravelda::test::TempDir folder;
+        Table::create(folder / "Keys.DB", keysFields(), 3, makeOptions(0x0C, 1252, 2, order));
+        auto keys = Table::open(folder / "Keys.DB");
+        std::vector<std::vector<Value>> rows;
+        int n = 0;
+        for (const char* text : {"abc", "ABC", "Abc", "àbc", "abd", "ab", "abc ", "Àbc"})
+            for (const char* anno : {"2023", "2024"})
+                rows.push_back(keysRow(keys->codec().fromUtf8(text), anno, 1, ++n));
+        keys->insertRows(rows);
+        for (const char* text : {"abc", "ABC", "àbc", "Àbc", "ab", "abc ", "abz"}) {
+            const std::string where = std::string(" = '") + text + "' ORDER BY Chiave";
+            auto searched = runQuery(folder.path(), "SELECT Chiave FROM Keys WHERE Tabella" + where,
+                                     QueryLanguage::SQL);
+            auto scanned = runQuery(folder.path(),
+                                    "SELECT Chiave FROM Keys WHERE CAST(Tabella AS TEXT)" + where,
+                                    QueryLanguage::SQL);
+            EXPECT_EQ(rowsText(*searched), rowsText(*scanned)) << order << " " << text;
+            EXPECT_EQ(rowsText(*searched).size(), std::string(text) == "abz" ? 0u : 2u)
+                << order << " " << text;
+        }
+    }
+}
+
+} // namespace
+} // namespace ravelda::engine::test
