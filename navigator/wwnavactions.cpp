@@ -2,6 +2,7 @@
 #include "common/wwintl.h"
 #include "data/dataset.h"
 #include "navigator/wwdbnavigator.h"
+#include "navigator/wwnavstyles.h"
 #include "platform/messagebox.h"
 
 #include <climits>
@@ -41,7 +42,7 @@ void TwwNavButton::RunAction() {
         break;
     case nbsDelete:
         if (nav->Options().Contains(noConfirmDelete) &&
-            MessageDlg(wwIntl()->Navigator()->ConfirmDeleteMessage(), mtConfirmation,
+            MessageDlg(NavTexts().ConfirmDeleteMessage(), mtConfirmation,
                        TMsgDlgButtons{mbOK, mbCancel}) != mrOk)
             return;
         ds->Delete();

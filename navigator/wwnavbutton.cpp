@@ -131,7 +131,7 @@ QString TwwNavButton::DefaultHint() const {
     const bool intl = nav && nav->Options().Contains(noUseInternationalText);
     if (!current.isEmpty() && !intl) return current;
     if (style_ == nbsCustom) return current;
-    QString hint = wwIntl()->Navigator()->Hints()->HintForStem(NavStyleStem(style_));
+    QString hint = NavTexts().Hints()->HintForStem(NavStyleStem(style_));
     if (style_ == nbsPriorPage || style_ == nbsNextPage)
         hint = FormatNavHint(hint, nav ? nav->MoveBy() : 10);
     return hint;

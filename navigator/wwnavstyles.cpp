@@ -1,6 +1,7 @@
 // The button styles' stems and groups, and the navigator's enumerations by identifier.
 #include "navigator/wwnavstyles.h"
 
+#include "common/wwintl.h"
 #include "navigator/wwdbnavigator.h"
 #include "platform/properties.h"
 
@@ -97,4 +98,10 @@ QString FormatNavHint(const QString& Format, int Value) {
         out += c;
     }
     return out;
+}
+
+const TwwDBNavigatorIntl& NavTexts() {
+    if (const TwwIntl* intl = wwIntl()) return *intl->Navigator();
+    static const TwwDBNavigatorIntl* defaults = new TwwDBNavigatorIntl();
+    return *defaults;
 }

@@ -56,6 +56,20 @@ TEST_F(NavigatorButtons, AddedButtonsTakeTheHintOfTheirStyle) {
     }
 }
 
+TEST_F(NavigatorButtons, TextsAfterTheTextsUnitFinished) {
+    SetUpTable(3);
+    FinalizeWwIntlUnit();
+    ASSERT_EQ(wwIntl(), nullptr);
+    const QString hint = nav->Buttons()->AddButton(nbsPriorPage)->Hint();
+    TTestMessageBoxes boxes;
+    boxes.Answer(mrCancel);
+    Button(nbsDelete)->Click();
+    InitWwIntlUnit();
+    EXPECT_EQ(hint, QStringLiteral("Move backward 10 records"));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().Text, QStringLiteral("Delete record?"));
+}
+
 TEST_F(NavigatorButtons, StyleWriteSelectsGlyphAndHint) {
     SetUpTable(3);
     TwwNavButton* b = Button(nbsFirst);
@@ -110,6 +124,19 @@ TEST_F(NavigatorButtons, OwnImageIndexTakesTheNavigatorImageList) {
     b->SetImageIndex(-1);
     EXPECT_EQ(b->ImageList(), wwNavDefaultGlyphs());
     EXPECT_EQ(b->ImageIndex(), -1);
+}
+
+TEST_F(NavigatorButtons, RemovedImageListIsCleared) {
+    SetUpTable(3);
+    auto* own = new TImageList(16, 16, root.get());
+    nav->SetImageList(own);
+    TwwNavButton* b = Button(nbsEdit);
+    b->SetImageIndex(2);
+    ASSERT_EQ(b->ImageList(), own);
+    delete own;
+    EXPECT_EQ(nav->ImageList(), nullptr);
+    EXPECT_EQ(b->ImageList(), nullptr);
+    EXPECT_EQ(Button(nbsPost)->ImageList(), wwNavDefaultGlyphs());
 }
 
 TEST_F(NavigatorButtons, RangeErrors) {
@@ -220,6 +247,10 @@ TEST_F(NavigatorButtons, VisibleStyleSet) {
     nav->SetVisibleStyles(TwwNavButtonStyles{nbsEdit});
     EXPECT_EQ(nav->Buttons()->VisibleCount(), 1);
     EXPECT_TRUE(ButtonOf(*nav, nbsEdit)->Visible());
+    EXPECT_EQ(ButtonOf(*nav, nbsEdit)->Left(), 0);
+    nav->SetVisibleStyles(TwwNavButtonStyles());
+    EXPECT_EQ(nav->Buttons()->VisibleCount(), 0);
+    EXPECT_EQ(nav->Buttons()->Count(), 15) << "hiding frees nothing";
 }
 
 TEST_F(NavigatorButtons, TakeDataSource) {
