@@ -262,6 +262,17 @@ TEST_F(NavigatorRepeat, FailingRepeatedClickStopsTheRepeat) {
     Release(false);
 }
 
+TEST_F(NavigatorRepeat, DestroyingTheNavigatorWhileRepeatingStopsTheTimer) {
+    Press();
+    clock.Advance(600);
+    ASSERT_EQ(clock.RunningTimers(), 1);
+    delete nav;
+    nav = nullptr;
+    EXPECT_EQ(clock.RunningTimers(), 0);
+    clock.Advance(1000);
+    EXPECT_EQ(IdNow(), 3);
+}
+
 TEST_F(NavigatorRepeat, NonMovingButtonsDoNotRepeat) {
     TwwNavButton* edit = Button(nbsEdit);
     edit->DispatchMouseEnter();
