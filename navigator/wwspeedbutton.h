@@ -99,7 +99,8 @@ protected:
     int StoredImageIndex() const { return imageIndex_; }
     // Stores the index and repaints when it changes.
     void StoreImageIndex(int Value);
-    // The image that step of state selects: base, +1 disabled, +2 pressed, +3 hot.
+    // The image the state selects: base, +1 disabled, +2 pressed, +3 hot (when there are that
+    // many glyphs).
     int DrawnImageIndex() const;
     // Whether the button's left button is down (whether or not the pointer is inside).
     bool LeftButtonDown() const { return leftDown_; }

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <utility>
 
@@ -195,6 +196,10 @@ struct GlyphCase {
     TPoint at;
 };
 
+void PrintTo(const GlyphCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SpeedButtonGlyphTest : public SpeedButtonTest,
                              public ::testing::WithParamInterface<GlyphCase> {};
 
@@ -244,6 +249,10 @@ struct PlaceCase {
     int margin;
     TPoint at;
 };
+
+void PrintTo(const PlaceCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SpeedButtonPlaceTest : public SpeedButtonTest,
                              public ::testing::WithParamInterface<PlaceCase> {};
@@ -310,6 +319,10 @@ struct FrameCase {
     TColor bottomRight;
     TPoint glyph;
 };
+
+void PrintTo(const FrameCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SpeedButtonFrameTest : public SpeedButtonTest,
                              public ::testing::WithParamInterface<FrameCase> {};
