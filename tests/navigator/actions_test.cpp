@@ -1,6 +1,7 @@
 // What a click on each button does to the dataset, the delete confirmation, the errors of a
 // navigator without a dataset, and the auto-repeat of the moving buttons on the test clock.
 #include "navigator_support.h"
+#include <ostream>
 
 #include "platform/exceptions.h"
 #include "platform/keys.h"
@@ -16,6 +17,10 @@ struct MoveCase {
     int moveBy;
     int expectedId;
 };
+
+void PrintTo(const MoveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MoveTest : public NavigatorTest, public ::testing::WithParamInterface<MoveCase> {};
 

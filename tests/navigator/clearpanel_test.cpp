@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -20,6 +21,10 @@ struct PanelCase {
     TColor inside;  // at (10, 10) of the panel
     TColor topLeft; // at (0, 0) of the panel
 };
+
+void PrintTo(const PanelCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const PanelCase kPanelCases[] = {
     {"Opaque", false, false, bvNone, clBtnFace, clBtnFace},

@@ -1,6 +1,7 @@
 // Placing and sizing the buttons: the default set at the first paint, arrange in rows and
 // columns, the three auto-size styles, hidden buttons, bevels, growing to fit and reordering.
 #include "navigator_support.h"
+#include <ostream>
 
 #include <QWidget>
 #include <vector>
@@ -85,6 +86,10 @@ struct LayoutCase {
     std::vector<Box> expected;
     int expectedWidth, expectedHeight;
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::vector<Box> Concat(std::vector<Box> a, const std::vector<Box>& b) {
     a.insert(a.end(), b.begin(), b.end());

@@ -1,6 +1,7 @@
 // The navigator's enabled states from the dataset, the two events that take part in them, and the
 // saved bookmarks behind the bookmark buttons.
 #include "navigator_support.h"
+#include <ostream>
 
 #include "platform/exceptions.h"
 
@@ -17,6 +18,10 @@ struct StateCase {
     std::function<void(NavigatorTest&, TTable&, TwwDBNavigator&, TDataSource&)> setUp;
     const char* enabled;
 };
+
+void PrintTo(const StateCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class StateTest : public NavigatorTest, public ::testing::WithParamInterface<StateCase> {};
 
