@@ -1,6 +1,7 @@
 // The transparent panel: opaque it paints its face, transparent it draws only its bevels and lets
 // the parent's pixels show through; designing counts as opaque.
 #include "navigator/wwclearpanel.h"
+#include "navigator/wwdbnavigator.h"
 
 #include "platform/color.h"
 #include "platform/panel.h"
@@ -60,5 +61,33 @@ TEST_P(PanelTest, Pixels) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, PanelTest, ::testing::ValuesIn(kPanelCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// A navigator over a red parent: its buttons' backgrounds are the navigator's face, or the
+// parent's red when the navigator is transparent.
+TEST(TransparentNavigator, ButtonsShowWhatLiesBeneath) {
+    for (bool transparent : {false, true}) {
+        SCOPED_TRACE(transparent);
+        TPanel parent(nullptr);
+        parent.SetBevelOuter(bvNone);
+        parent.SetColor(clRed);
+        parent.SetBounds(0, 0, 400, 60);
+        auto* nav = new TwwDBNavigator(nullptr);
+        nav->SetParent(&parent);
+        nav->SetBounds(10, 10, 1, 25);
+        nav->SetTransparent(transparent);
+        parent.Handle()->grab();
+        ASSERT_EQ(nav->Buttons()->Count(), 14);
+        TwwNavButton* b = nav->Buttons()->Buttons(3);
+        b->SetEnabled(false);
+        const QImage image = parent.Handle()->grab().toImage();
+        const TColor expected = transparent ? clRed : clBtnFace;
+        EXPECT_EQ(image.pixelColor(10 + b->Left() + 1, 10 + 1), ToQColor(expected));
+        EXPECT_EQ(image.pixelColor(10 + 349, 10 + 24), ToQColor(expected));
+    }
+}
 
 } // namespace
