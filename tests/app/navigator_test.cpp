@@ -1,6 +1,7 @@
 // The main window's record navigator: its stored buttons, the states it computes once the key
 // table is open, the page moves, and the stored description that reads and writes back.
 #include "app/form1.h"
+#include "app/startup.h"
 #include "common/wwintl.h"
 #include "data/wwdatsrc.h"
 #include "data/wwtable.h"
@@ -13,6 +14,7 @@
 #include "tests/dialogs/dialog_support.h"
 #include "tests/platform/control_support.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace ravelda::test;
@@ -264,6 +266,34 @@ TEST_F(MainNavigator, DialogButtonsRunRealDialogsOnTheKeyTable) {
     EXPECT_EQ(ran, (QStringList{"Filter", "Filter", "Record View", "Record View",
                                 "Locate Field Value", "Locate Field Value", "Search", "Search"}));
     EXPECT_EQ(Chiave(form), 7); // found by the locate dialog
+}
+
+// A whole run: the units come up before the window (the glyphs are there while it runs) and go
+// when the run ends; a real click on the navigator's Delete position deletes the current row.
+TEST(MainNavigatorRun, ClicksReachTheButtonsAndTheUnitsFinishAfterTheRun) {
+    FreshApplication app;
+    TTestMessageBoxes boxes;
+    TempAlias alias;
+    alias.createKeysTable(Rows(3));
+    bool glyphsDuringRun = false, textsDuringRun = false;
+    QTimer::singleShot(0, [&] {
+        ASSERT_NE(Form1, nullptr);
+        glyphsDuringRun = wwNavDefaultGlyphs() != nullptr;
+        textsDuringRun = wwIntl() != nullptr;
+        boxes.Answer(mrOk);
+        // Button i of the navigator lies at 25 i; Last is 5, Delete is 7.
+        ClickAt(Form1->wwDBNavigator1->Handle(), QPoint(25 * 5 + 12, 12));
+        ClickAt(Form1->wwDBNavigator1->Handle(), QPoint(25 * 7 + 12, 12));
+        Form1->Close();
+    });
+    EXPECT_EQ(RunRavelda(), 0);
+    EXPECT_TRUE(glyphsDuringRun);
+    EXPECT_TRUE(textsDuringRun);
+    EXPECT_EQ(wwNavDefaultGlyphs(), nullptr);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().Text, QStringLiteral("Delete record?"));
+    EXPECT_EQ(ReadKeyRows(),
+              (std::vector<KeyRow>{{"BOLLE.DB", "2001", 0, 1}, {"BOLLE.DB", "2002", 0, 2}}));
 }
 
 } // namespace
