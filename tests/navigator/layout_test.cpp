@@ -134,6 +134,8 @@ const LayoutCase kLayoutCases[] = {
      Row(14, 0, 0, 25, 25), 350, 25},
     {"NarrowNavigatorLeavesTheFirstRowEmpty", asNone, nlHorizontal, 24, 25, -1, -1, bvNone,
      OneBelowAnother(), 24, 25},
+    {"FirstButtonWithLineBreakLeavesTheFirstRowEmpty", asNone, nlHorizontal, 350, 25, 0, -1, bvNone,
+     Row(14, 0, 25, 25, 25), 350, 25},
     {"LineBreakStartsTheSecondRow", asSizeNavigator, nlHorizontal, 350, 25, 7, -1, bvNone,
      Concat(Row(7, 0, 0, 25, 25), Row(7, 0, 25, 25, 25)), 175, 50},
     {"VerticalColumn", asSizeNavigator, nlVertical, 25, 350, -1, -1, bvNone, Column(14, 25, 25), 25,
