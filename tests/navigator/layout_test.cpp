@@ -173,6 +173,22 @@ TEST_P(LayoutTest, Arrange) {
 INSTANTIATE_TEST_SUITE_P(Cases, LayoutTest, ::testing::ValuesIn(kLayoutCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(NavigatorLayout, RowStepIsTheHeightOfTheButtonPlacedLast) {
+    MakeNav();
+    nav->SetAutosizeStyle(asNone);
+    nav->SetBounds(0, 0, 50, 100);
+    TwwNavButton* tall = nav->Buttons()->AddButton(nbsFirst);
+    TwwNavButton* low = nav->Buttons()->AddButton(nbsNext);
+    TwwNavButton* third = nav->Buttons()->AddButton(nbsLast);
+    tall->SetHeight(40);
+    low->SetHeight(10);
+    nav->Buttons()->Arrange();
+    EXPECT_EQ((Box{tall->Left(), tall->Top(), 25, 40}), (Box{0, 0, 25, 40}));
+    EXPECT_EQ((Box{low->Left(), low->Top(), 25, 10}), (Box{25, 0, 25, 10}));
+    EXPECT_EQ(third->Left(), 0);
+    EXPECT_EQ(third->Top(), 10);
+}
+
 TEST_F(NavigatorLayout, HiddenButtonsKeepTheirPlacesAtDesignTime) {
     MakeNav();
     nav->Handle()->grab();
