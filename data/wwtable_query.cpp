@@ -21,7 +21,9 @@ std::shared_ptr<engine::Table> TwwTable::RunQuery() {
     QStringList lines;
     for (int i = 0; i < query_->Count(); ++i)
         lines.append(query_->Strings(i));
-    const QString text = lines.join(qbe ? QStringLiteral("\r\n") : QStringLiteral(" "));
+    // SQL lines are joined with a line break rather than a space, so that a "--" comment ends
+    // with its own line instead of swallowing the rest of the statement.
+    const QString text = lines.join(qbe ? QStringLiteral("\r\n") : QStringLiteral("\n"));
     std::unique_ptr<engine::QueryResult> result;
     Screen()->SetCursor(crHourGlass);
     try {

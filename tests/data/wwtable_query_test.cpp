@@ -94,6 +94,10 @@ TEST_F(Queries, SqlReturnsTheRightRows) {
           QStringLiteral("FROM \"Keys.DB\" GROUP BY Anno ORDER BY Anno")},
          {QStringLiteral("2025|2|47"), QStringLiteral("2026|4|14")}},
         {{QStringLiteral("SELECT Tabella FROM Keys WHERE Tabella LIKE 'X%'")}, {}},
+        // A comment at the end of a line ends with that line, not with the statement.
+        {{QStringLiteral("SELECT Tabella, Chiave -- the counter"), QStringLiteral("FROM Keys"),
+          QStringLiteral("WHERE Chiave = 0 -- unused rows")},
+         {QStringLiteral("ORDINI.DB|0")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines.join(QLatin1Char(' ')).toStdString());
