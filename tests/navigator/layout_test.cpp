@@ -129,6 +129,16 @@ std::vector<Box> TwoSharedRows() {
     return out;
 }
 
+// LineBreak on the last button: it keeps the size of the row before it, alone in the second row.
+std::vector<Box> LastButtonBreaks() {
+    std::vector<Box> out;
+    for (int i = 0; i < 12; ++i)
+        out.push_back({27 * i, 0, 27, 25});
+    out.push_back({324, 0, 26, 25});
+    out.push_back({0, 25, 26, 25});
+    return out;
+}
+
 const LayoutCase kLayoutCases[] = {
     {"OneRowSizesTheNavigator", asSizeNavigator, nlHorizontal, 350, 25, -1, -1, bvNone,
      Row(14, 0, 0, 25, 25), 350, 25},
@@ -144,6 +154,8 @@ const LayoutCase kLayoutCases[] = {
      351, 25},
     {"ButtonsShareTwoRows", asSizeNavButtons, nlHorizontal, 351, 51, 7, -1, bvNone, TwoSharedRows(),
      351, 51},
+    {"LastButtonWithLineBreakKeepsTheSizeOfTheRowBefore", asSizeNavButtons, nlHorizontal, 350, 50,
+     13, -1, bvNone, LastButtonBreaks(), 350, 50},
     {"HiddenButtonLeavesTheRow", asSizeNavigator, nlHorizontal, 350, 25, -1, 3, bvNone,
      Row(13, 0, 0, 25, 25), 325, 25},
     {"BevelInsetOnTheNearSideOnly", asSizeNavigator, nlHorizontal, 352, 27, -1, -1, bvRaised,
