@@ -5,8 +5,8 @@
 //
 // For callers that create them by class name (the navigator's dialog buttons):
 //   - RegisterDialogClasses() makes sure that the four classes are in the class registry
-//     (FindClass("TwwLocateDialog")->CreateComponent(owner)); call it once at start-up, or rely
-//     on the link: it is also run when this library's classes are first used.
+//     (FindClass("TwwLocateDialog")->CreateComponent(owner)); call it before the first look-up
+//     by name (a static library drops object files nothing refers to, and their registrations).
 //   - "DataSource" (a TDataSource) and "SearchTable" (a TDataSet) are published properties, so
 //     SetPropValue(dialog, "DataSource", QVariant::fromValue<TComponent*>(source)) binds one.
 //   - BoundDataSet() is the dataset the dialog works on (nullptr when unbound), IsBoundTo(ds)
