@@ -171,7 +171,10 @@ void TControl::SetVisible(bool Value) {
 
 bool TControl::Showing() const {
     if (!visible_) return false;
-    return parent_ ? parent_->Showing() : false;
+    if (parent_) return parent_->Showing();
+    // A top-level window shows while its window is on the screen.
+    const auto* window = dynamic_cast<const TWinControl*>(this);
+    return window && window->HandleAllocated() && window->Handle()->isVisible();
 }
 
 void TControl::SetEnabled(bool Value) {

@@ -163,6 +163,24 @@ TEST(Window, ScreenCentreOnFirstShow) {
     EXPECT_EQ(designed.Top(), 40);
 }
 
+TEST(Window, ControlsShowWhileTheirFormIsOnScreen) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 100);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    auto* orphan = new TPanel(&form);
+    EXPECT_FALSE(form.Showing());
+    EXPECT_FALSE(panel->Showing());
+    form.Show();
+    EXPECT_TRUE(form.Showing());
+    EXPECT_TRUE(panel->Showing());
+    EXPECT_FALSE(orphan->Showing()); // no parent: not on the screen
+    panel->SetVisible(false);
+    EXPECT_FALSE(panel->Showing());
+    form.Hide();
+    EXPECT_FALSE(form.Showing());
+}
+
 TEST(Window, ResizingTheWindowKeepsTopLeftAnchoredControlsInPlace) {
     TForm form(nullptr);
     form.SetBounds(0, 0, 400, 300);
