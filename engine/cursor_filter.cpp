@@ -71,11 +71,12 @@ void Cursor::Impl::settle() {
     bof = eof = true;
 }
 
-bool Cursor::Impl::filteredFirst() {
+// First and last both land on an accepted row; bof or eof tells which end was asked for.
+bool Cursor::Impl::filteredEdge(bool last) {
     return guarded([&] {
-        if (firstRow() && settleForward()) {
-            bof = true;
-            eof = false;
+        if (last ? lastRow() && settleBackward() : firstRow() && settleForward()) {
+            bof = !last;
+            eof = last;
             return true;
         }
         clearRow();
@@ -84,17 +85,12 @@ bool Cursor::Impl::filteredFirst() {
     });
 }
 
+bool Cursor::Impl::filteredFirst() {
+    return filteredEdge(false);
+}
+
 bool Cursor::Impl::filteredLast() {
-    return guarded([&] {
-        if (lastRow() && settleBackward()) {
-            bof = false;
-            eof = true;
-            return true;
-        }
-        clearRow();
-        bof = eof = true;
-        return false;
-    });
+    return filteredEdge(true);
 }
 
 bool Cursor::Impl::filteredStep(bool forward) {

@@ -63,6 +63,7 @@ struct Cursor::Impl {
     // next accepted, else the last accepted (eof), else no row.
     void settle();
     // The calls of a filtered cursor.
+    bool filteredEdge(bool last);
     bool filteredFirst();
     bool filteredLast();
     bool filteredStep(bool forward);
@@ -238,37 +239,24 @@ struct Cursor::Impl {
         return false;
     }
 
-    bool firstRow() {
-        unsigned n = s.dbh.firstBlock();
+    // The first (or last) row of the block chain, passing over empty blocks.
+    bool edgeRow(bool last) {
+        unsigned n = last ? s.dbh.lastBlock() : s.dbh.firstBlock();
         for (unsigned steps = 0; n; ++steps) {
             if (steps > s.dbh.totalBlocks())
                 throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
             const BlockPtr b = load(n);
             const BlockHead h = s.dataHead(*b, n);
             if (h.count > 0) {
-                setAt(n, 0, b);
+                setAt(n, last ? h.count - 1 : 0, b);
                 return true;
             }
-            n = h.next;
+            n = last ? h.prev : h.next;
         }
         return false;
     }
-
-    bool lastRow() {
-        unsigned n = s.dbh.lastBlock();
-        for (unsigned steps = 0; n; ++steps) {
-            if (steps > s.dbh.totalBlocks())
-                throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
-            const BlockPtr b = load(n);
-            const BlockHead h = s.dataHead(*b, n);
-            if (h.count > 0) {
-                setAt(n, h.count - 1, b);
-                return true;
-            }
-            n = h.prev;
-        }
-        return false;
-    }
+    bool firstRow() { return edgeRow(false); }
+    bool lastRow() { return edgeRow(true); }
 
     bool nextRow() {
         if (!onRow) return firstRow();

@@ -15,17 +15,6 @@ namespace {
     throw Error(Error::Kind::InvalidArgument, {}, "field '" + field.name + "': " + what);
 }
 
-double decodeDouble(const std::uint8_t* p) {
-    std::uint64_t bits = be64(p);
-    if (bits & 0x8000000000000000ull)
-        bits ^= 0x8000000000000000ull;
-    else
-        bits = ~bits;
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-}
-
 void encodeDouble(double d, std::uint8_t* out) {
     std::uint64_t bits;
     std::memcpy(&bits, &d, sizeof bits);
@@ -118,6 +107,17 @@ std::int64_t wantInteger(const FieldDef& field, const Value& v) {
 }
 
 } // namespace
+
+double decodeDouble(const std::uint8_t* p) {
+    std::uint64_t bits = be64(p);
+    if (bits & 0x8000000000000000ull)
+        bits ^= 0x8000000000000000ull;
+    else
+        bits = ~bits;
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
 
 Value decodeField(const FieldDef& field, const std::uint8_t* p) {
     switch (field.type) {

@@ -15,6 +15,9 @@ Value decodeField(const FieldDef& field, const std::uint8_t* p);
 // when the value has the wrong kind or does not fit.
 void encodeField(const FieldDef& field, const Value& value, std::uint8_t* out);
 
+// The Number (8-byte double) stored at p, in the format's sign-flipped big-endian form.
+double decodeDouble(const std::uint8_t* p);
+
 // Blob tail of a record field: where the value lives.
 struct BlobRef {
     std::uint32_t offset = 0; // .MB offset (0: the value is in the leader)

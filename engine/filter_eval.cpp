@@ -18,17 +18,6 @@ using Slot = FilterSlot;
 constexpr std::int64_t kMsPerDay = 86'400'000;
 constexpr int kIncomparable = 2;
 
-double storedDouble(const std::uint8_t* p) {
-    std::uint64_t bits = be64(p);
-    if (bits & 0x8000000000000000ull)
-        bits ^= 0x8000000000000000ull;
-    else
-        bits = ~bits;
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-}
-
 double decimalDouble(const std::string& t) {
     double d = 0;
     std::from_chars(t.data(), t.data() + t.size(), d);
@@ -91,11 +80,11 @@ struct Evaluator {
         case FieldType::Number:
         case FieldType::Money:
             if (be64(at) == 0) return {};
-            return real(storedDouble(at));
+            return real(decodeDouble(at));
         case FieldType::Timestamp: {
             if (be64(at) == 0) return {};
             // Rounded as the record decoder does, so that a row and its record always agree.
-            return integer(Slot::Ts, static_cast<std::int64_t>(std::llround(storedDouble(at))));
+            return integer(Slot::Ts, static_cast<std::int64_t>(std::llround(decodeDouble(at))));
         }
         case FieldType::Logical:
             if (at[0] == 0) return {};
