@@ -13,28 +13,11 @@ here=$(dirname "$0")
 "$exe" &
 pid=$!
 
-alive() { kill -0 "$pid" 2>/dev/null; }
-finish() {
-    wait "$pid"
-    exit $?
-}
-give_up() {
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    exit "$1"
-}
+. "$here/x11_session.sh"
 confirmed() { [ -s "$RAVELDA_MESSAGEBOX_LOG" ] && grep -q 'Delete record?' "$RAVELDA_MESSAGEBOX_LOG"; }
 button() { xdotool mousemove --window "$wid" $((44 + 25 * $1 + 12)) 16 click 1 2>/dev/null; }
 
-wid=""
-deadline=$((SECONDS + 60))
-while [ $SECONDS -lt $deadline ]; do
-    wid=$(xdotool search --onlyvisible --name '^Ravelda$' 2>/dev/null | head -n 1)
-    [ -n "$wid" ] && break
-    alive || finish
-    sleep 0.05
-done
-[ -n "$wid" ] || give_up 90
+wait_for_window
 
 # A click that arrives before the window takes input is lost. Last may be clicked any number of
 # times; Delete is clicked again only while no confirmation was asked, so it deletes once.
@@ -54,10 +37,6 @@ done
 deadline=$((SECONDS + 60))
 while [ $SECONDS -lt $deadline ]; do
     python3 "$here/close_window.py" "$wid"
-    next=$((SECONDS + 3))
-    while [ $SECONDS -lt $next ]; do
-        alive || finish
-        sleep 0.05
-    done
+    watch_for 3
 done
 give_up 91

@@ -9,35 +9,13 @@ when=$2
 faketime "$when" "$exe" &
 pid=$!
 
-alive() { kill -0 "$pid" 2>/dev/null; }
-finish() {
-    wait "$pid"
-    exit $?
-}
-give_up() {
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    exit "$1"
-}
-
-wid=""
-deadline=$((SECONDS + 60))
-while [ $SECONDS -lt $deadline ]; do
-    wid=$(xdotool search --onlyvisible --name '^Ravelda$' 2>/dev/null | head -n 1)
-    [ -n "$wid" ] && break
-    alive || finish
-    sleep 0.05
-done
-[ -n "$wid" ] || give_up 90
+. "$(dirname "$0")/x11_session.sh"
+wait_for_window
 
 # A click that arrives before the window takes input is lost: click again until it ends.
 deadline=$((SECONDS + 60))
 while [ $SECONDS -lt $deadline ]; do
     xdotool mousemove --window "$wid" 500 16 click 1 2>/dev/null
-    next=$((SECONDS + 3))
-    while [ $SECONDS -lt $next ]; do
-        alive || finish
-        sleep 0.05
-    done
+    watch_for 3
 done
 give_up 91
