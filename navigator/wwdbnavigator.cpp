@@ -186,8 +186,7 @@ void TwwDBNavigator::TakeDataSource(TComponent* Component, bool Force) {
 }
 
 bool TwwDBNavigator::DialogChar(QChar Char) {
-    // The parent's window is on screen (it and every window above it shown).
-    if (!Parent() || !Parent()->Handle()->isVisible()) return false;
+    if (!Parent() || !Parent()->Showing()) return false;
     const QChar wanted = Char.toUpper();
     for (int i = 0; i < buttons_->Count(); ++i) {
         TwwNavButton* b = buttons_->Buttons(i);

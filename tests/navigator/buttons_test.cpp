@@ -281,10 +281,13 @@ TEST_F(NavigatorButtons, AcceleratorClicksTheFirstEnabledVisibleMatch) {
     SetUpTable(5);
     TForm form(nullptr);
     nav->SetParent(&form);
-    form.Show();
     Button(nbsNext)->SetCaption(QStringLiteral("&Next"));
     Button(nbsLast)->SetCaption(QStringLiteral("&Next too"));
     Button(nbsFirst)->SetCaption(QStringLiteral("Fir&&st"));
+    // Not while the window is hidden.
+    EXPECT_FALSE(nav->DialogChar(QLatin1Char('n')));
+    EXPECT_EQ(IdNow(), 1);
+    form.Show();
     EXPECT_TRUE(nav->DialogChar(QLatin1Char('n')));
     EXPECT_EQ(IdNow(), 2);
     EXPECT_FALSE(nav->DialogChar(QLatin1Char('s')));
