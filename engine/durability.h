@@ -7,6 +7,17 @@ namespace ravelda::engine {
 void setSyncToDisk(bool on);
 bool syncToDisk();
 
+// While one is alive, the writes of this thread are not synced either. Only for private files that
+// nobody else reads and that are worthless after a crash (the rows of a query result); the files
+// of shared tables must never be written under it.
+class UnsyncedWrites {
+public:
+    UnsyncedWrites();
+    ~UnsyncedWrites();
+    UnsyncedWrites(const UnsyncedWrites&) = delete;
+    UnsyncedWrites& operator=(const UnsyncedWrites&) = delete;
+};
+
 // Test seam: called at two points of every write, "journaled" (the journal is on disk, the
 // table untouched) and "partly-written" (about half of the changed ranges are written). A
 // crash test ends the process there. nullptr (the default) calls nothing.

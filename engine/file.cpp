@@ -25,6 +25,11 @@ namespace {
 }
 
 std::atomic<bool> gSync{true};
+thread_local int tUnsynced = 0;
+
+bool syncing() {
+    return gSync && tUnsynced == 0;
+}
 std::atomic<WriteStageHook> gHook{nullptr};
 
 } // namespace
@@ -34,6 +39,12 @@ void setSyncToDisk(bool on) {
 }
 bool syncToDisk() {
     return gSync;
+}
+UnsyncedWrites::UnsyncedWrites() {
+    ++tUnsynced;
+}
+UnsyncedWrites::~UnsyncedWrites() {
+    --tUnsynced;
 }
 void setWriteStageHook(WriteStageHook hook) {
     gHook = hook;
@@ -128,7 +139,7 @@ void File::truncate(std::uint64_t size) {
 }
 
 void File::sync() {
-    if (!gSync) return;
+    if (!syncing()) return;
     if (::fdatasync(fd_) != 0) fail(path_, "cannot sync to disk", errno);
 }
 
@@ -163,7 +174,7 @@ void File::unlock(std::uint64_t offset) {
 }
 
 void syncDirectory(const std::filesystem::path& dir) {
-    if (!gSync) return;
+    if (!syncing()) return;
     const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);

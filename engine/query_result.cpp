@@ -1,5 +1,6 @@
 // The rows of a query, stored as a private read-only table.
 #include "engine/query_result.h"
+#include "engine/durability.h"
 
 #include "engine/codepage.h"
 
@@ -350,10 +351,14 @@ std::unique_ptr<QueryResult> materialiseResult(sqlite3* db, sqlite3_stmt* stmt,
         CreateOptions create;
         create.codePage = codePage;
         create.blockSizeKiB = blockSizeFor(fields);
-        Table::create(path, fields, 0, create);
-        if (!values.empty()) {
-            auto writer = Table::open(path);
-            writer->insertRows(values);
+        {
+            // The result is private and rebuilt by running the query again: no syncs.
+            const UnsyncedWrites unsynced;
+            Table::create(path, fields, 0, create);
+            if (!values.empty()) {
+                auto writer = Table::open(path);
+                writer->insertRows(values);
+            }
         }
         OpenOptions open;
         open.mode = OpenMode::ReadOnly;
