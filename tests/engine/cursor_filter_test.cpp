@@ -19,30 +19,7 @@ namespace {
 
 constexpr int kChiave = 3;
 
-std::string name(int i) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "N%04d", i);
-    return buf;
-}
-
-// A keyed (Keys shape) or unkeyed table of n rows whose Chiave is 0..n-1 in cursor order, over
-// several data blocks.
-struct Fixture {
-    TempDir dir;
-    std::filesystem::path path;
-    std::unique_ptr<Table> table;
-
-    Fixture(int n, bool keyed) {
-        path = dir / "T.DB";
-        Table::create(path, keysFields(), keyed ? 3 : 0, makeOptions(0x0C, 1252, 1));
-        table = Table::open(path);
-        Cursor c(*table);
-        for (int i = 0; i < n; ++i) {
-            const int k = keyed ? (i * 37) % n : i;
-            c.insert(keysRow(name(k), "2024", 1, k));
-        }
-    }
-};
+using Fixture = NumberedKeysTable;
 
 int chiave(const Cursor& c) {
     return static_cast<int>(c.value(kChiave).asInteger());
@@ -192,8 +169,8 @@ TEST_P(FilteredCursorTest, LocateFindsOnlyAcceptedRows) {
     } cases[] = {
         {kChiave, Value::integer(10), {}, -1},
         {kChiave, Value::integer(60), {}, 60},
-        {0, Value::text(name(20)), {}, -1}, // through the index on keyed tables
-        {0, Value::text(name(70)), {}, 70},
+        {0, Value::text(numberedName(20)), {}, -1}, // through the index on keyed tables
+        {0, Value::text(numberedName(70)), {}, 70},
         {0, Value::text("n00"), {true, true}, 50}, // partial and without case: first accepted
         {0, Value::text("N00"), {true, false}, 50},
         {0, Value::text("N002"), {true, false}, -1},
@@ -278,7 +255,7 @@ TEST_P(FilteredCursorTest, RowsStoredOrChangedUnderAFilter) {
     c.setFilter(chiaveIs(Op::Less, 50));
     c.setRecordNumber(11);
     // A stored row the filter rejects stays current until the cursor moves.
-    c.insert(keysRow(name(500), "2024", 1, 500));
+    c.insert(keysRow(numberedName(500), "2024", 1, 500));
     ASSERT_TRUE(c.hasRow());
     EXPECT_EQ(chiave(c), 500);
     EXPECT_EQ(c.recordCount(), 50);
@@ -302,7 +279,7 @@ TEST_P(FilteredCursorTest, RowsStoredOrChangedUnderAFilter) {
     ASSERT_TRUE(c.hasRow());
     EXPECT_EQ(chiave(c), 21);
     // A stored row the filter accepts is found like any other.
-    c.insert(keysRow(name(20) + "b", "2024", 1, -1));
+    c.insert(keysRow(numberedName(20) + "b", "2024", 1, -1));
     EXPECT_EQ(chiave(c), -1);
     EXPECT_EQ(c.recordCount(), 50);
     EXPECT_TRUE(c.locate({kChiave}, {Value::integer(-1)}));
@@ -346,7 +323,7 @@ TEST_P(FilteredCursorTest, OtherWritersRowsFollowTheFilter) {
         other.remove();
         ASSERT_TRUE(other.locate({kChiave}, {Value::integer(28)}));
         other.remove();
-        other.insert(keysRow(name(0) + "x", "2024", 1, 5)); // rejected
+        other.insert(keysRow(numberedName(0) + "x", "2024", 1, 5)); // rejected
     }
     EXPECT_EQ(chiave(c), 29);
     EXPECT_EQ(c.recordCount(), 23);

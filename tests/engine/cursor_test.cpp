@@ -12,27 +12,7 @@ using ravelda::test::TempDir;
 
 namespace {
 
-std::string name(int i) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "N%04d", i);
-    return buf;
-}
-
-// A keyed (Keys shape) or unkeyed table of n rows whose Chiave is 0..n-1 in cursor order.
-struct Fixture {
-    TempDir dir;
-    std::filesystem::path path;
-    std::unique_ptr<Table> table;
-
-    Fixture(int n, bool keyed) {
-        path = dir / "T.DB";
-        Table::create(path, keysFields(), keyed ? 3 : 0, makeOptions(0x0C, 1252, 1));
-        table = Table::open(path);
-        Cursor c(*table);
-        for (int i = 0; i < n; ++i)
-            c.insert(keysRow(name(keyed ? (i * 37) % n : i), "2024", 1, keyed ? (i * 37) % n : i));
-    }
-};
+using Fixture = NumberedKeysTable;
 
 int chiave(const Cursor& c) {
     return static_cast<int>(c.row()[3].asInteger());

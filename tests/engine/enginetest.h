@@ -4,6 +4,10 @@
 #include "engine/cursor.h"
 #include "engine/durability.h"
 #include "engine/table.h"
+#include "tests/support/tempdir.h"
+
+#include <cstdio>
+#include <memory>
 
 #include <filesystem>
 #include <string>
@@ -67,5 +71,31 @@ inline std::string problems(const std::filesystem::path& path) {
         out += p.file.filename().string() + ": " + p.message + "\n";
     return out;
 }
+
+// "N0000", "N0001", …: Tabella values that sort as their numbers do.
+inline std::string numberedName(int i) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "N%04d", i);
+    return buf;
+}
+
+// A keyed (Keys shape) or unkeyed table of n rows whose Chiave is 0..n-1 in cursor order, over
+// several data blocks; the keyed one is stored out of key order.
+struct NumberedKeysTable {
+    ravelda::test::TempDir dir;
+    std::filesystem::path path;
+    std::unique_ptr<Table> table;
+
+    NumberedKeysTable(int n, bool keyed) {
+        path = dir / "T.DB";
+        Table::create(path, keysFields(), keyed ? 3 : 0, makeOptions(0x0C, 1252, 1));
+        table = Table::open(path);
+        Cursor c(*table);
+        for (int i = 0; i < n; ++i) {
+            const int k = keyed ? (i * 37) % n : i;
+            c.insert(keysRow(numberedName(k), "2024", 1, k));
+        }
+    }
+};
 
 } // namespace ravelda::engine::test
