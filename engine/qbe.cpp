@@ -89,22 +89,22 @@ std::vector<std::string> splitOr(const std::string& cell) {
     return out;
 }
 
-std::string sqlText(const std::string& s) {
-    std::string out = "'";
+// s between two quote characters, each quote inside doubled (SQL's escape).
+std::string sqlQuoted(const std::string& s, char quote) {
+    std::string out(1, quote);
     for (char c : s) {
-        if (c == '\'') out += '\'';
+        if (c == quote) out += quote;
         out += c;
     }
-    return out + "'";
+    return out + quote;
+}
+
+std::string sqlText(const std::string& s) {
+    return sqlQuoted(s, '\'');
 }
 
 std::string sqlName(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
+    return sqlQuoted(s, '"');
 }
 
 // The words of the full QBE language this subset does not take, and what they are.
