@@ -6,6 +6,7 @@
 #include "engine/file.h"
 #include "engine/header.h"
 #include "engine/table.h"
+#include "engine/tablestate.h"
 #include "engine/valfile.h"
 
 #include <algorithm>
@@ -151,6 +152,62 @@ void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
     f.sync();
 }
 
+// Rewrites a file through a descriptor already open on it (and keeping its locks).
+void rewriteFile(File& f, const Bytes& bytes) {
+    f.truncate(0);
+    f.writeAt(0, bytes.data(), bytes.size());
+    f.sync();
+}
+
+// .Xnn, .Ynn, .XGn and .YGn (lower case): secondary indexes, as the engine's open finds them.
+bool isSecondaryIndexExtension(const std::string& ext) {
+    const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    return ext.size() == 3 && (ext[0] == 'x' || ext[0] == 'y') && (hex(ext[1]) || ext[1] == 'g') &&
+           hex(ext[2]);
+}
+
+bool isCompanionExtension(const std::string& ext) {
+    return ext == "px" || ext == "mb" || ext == "val" || isSecondaryIndexExtension(ext);
+}
+
+// The files of a table besides its .DB: companions whose stem matches without regard to case
+// (as open finds them) and the table's journal. Nothing else that merely shares the stem.
+std::vector<std::filesystem::path> companionFiles(const std::filesystem::path& db) {
+    const auto dir = db.has_parent_path() ? db.parent_path() : std::filesystem::path(".");
+    const std::string stem = lower(db.stem().string());
+    const std::string journal = db.filename().string() + "-journal";
+    std::vector<std::filesystem::path> out;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+        const auto name = e.path().filename().string();
+        const auto dot = name.rfind('.');
+        if (name == journal || (dot != std::string::npos && lower(name.substr(0, dot)) == stem &&
+                                isCompanionExtension(lower(name.substr(dot + 1)))))
+            out.push_back(e.path());
+    }
+    if (ec) throw Error(Error::Kind::Io, dir, "cannot list the folder: " + ec.message());
+    return out;
+}
+
+// Opens an existing .DB for replacing and holds both of its locks, so that no opener, in this
+// process or another, can be using it: every open holds the open byte (shared, or exclusive
+// for exclusive mode) for as long as it stays open. The .DB is rewritten in place rather than
+// removed, so that an opener arriving meanwhile meets these locks instead of a fresh file.
+File lockForReplace(const std::filesystem::path& db) {
+    File f = File::open(db, true);
+    if (!f.tryLock(kOpenLockByte, true) || !f.tryLock(kWriteLockByte, true))
+        throw Error(Error::Kind::Locked, db, "cannot replace the table: it is in use");
+    return f;
+}
+
+void removeFiles(const std::vector<std::filesystem::path>& files) {
+    for (const auto& p : files) {
+        std::error_code ec;
+        std::filesystem::remove(p, ec);
+        if (ec) throw Error(Error::Kind::Io, p, "cannot remove: " + ec.message());
+    }
+}
+
 } // namespace
 
 void Table::create(const std::filesystem::path& path, const std::vector<FieldDef>& input,
@@ -232,15 +289,11 @@ void Table::create(const std::filesystem::path& path, const std::vector<FieldDef
 
     std::error_code ec;
     const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    File replaced; // the old .DB, locked until the new table is complete
     if (std::filesystem::exists(path, ec)) {
         if (!o.overwrite) invalid(path, "a table of that name already exists");
-        const std::string stem = lower(path.stem().string());
-        for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
-            const auto name = e.path().filename().string();
-            const auto dot = name.rfind('.');
-            if (dot != std::string::npos && lower(name.substr(0, dot)) == stem)
-                std::filesystem::remove(e.path(), ec);
-        }
+        replaced = lockForReplace(path);
+        removeFiles(companionFiles(path));
     }
     const std::string stem = path.stem().string();
     const bool hasBlobs = std::any_of(fields.begin(), fields.end(),
@@ -251,7 +304,10 @@ void Table::create(const std::filesystem::path& path, const std::vector<FieldDef
         const Bytes db =
             buildDbHeader(fields, keyFieldCount, o, sortCode, sortName, path.filename().string());
         created.push_back(path);
-        writeFile(path, db);
+        if (replaced.isOpen())
+            rewriteFile(replaced, db);
+        else
+            writeFile(path, db);
         if (keyFieldCount > 0) {
             created.push_back(sibling(".PX"));
             writeFile(created.back(),
