@@ -8,7 +8,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +57,109 @@ void writeAll(int fd, const std::string& data, const fs::path& file) {
     }
 }
 
+fs::path folderOf(const fs::path& file) {
+    return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
+void makeFolder(const fs::path& dir) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec)
+        throw Error(Error::Kind::Io, dir, std::string("cannot create the folder: ") + ec.message());
+}
+
+void syncFolder(const fs::path& dir) {
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Follows a chain of symbolic links to the path they finally name, which need not exist yet.
+fs::path resolveLinks(fs::path path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(path, ec)) return path;
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec) throw Error(Error::Kind::Io, path, "cannot read the link: " + ec.message());
+        path = next.is_absolute() ? next : folderOf(path) / next;
+    }
+    throw Error(Error::Kind::Io, path, "too many levels of symbolic links");
+}
+
+// The status of the file at path (links followed), none when nothing is there. Anything but a
+// regular file is refused: reading a FIFO would hang, and replacing a device is never wanted.
+std::optional<struct stat> regularFileStatus(const fs::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        ioError(path, "cannot examine the alias file");
+    }
+    if (S_ISDIR(st.st_mode)) throw Error(Error::Kind::Io, path, "alias file is a folder");
+    if (!S_ISREG(st.st_mode))
+        throw Error(Error::Kind::Io, path, "alias file is not a regular file");
+    return st;
+}
+
+// Gives a replacement file the owner and mode of the file it replaces (a new file gets 0644).
+void copyOwnerAndMode(int fd, const std::optional<struct stat>& old, const fs::path& file) {
+    // Only root may give a file away; anyone else's rewrite leaves the file theirs, as an
+    // editor's would.
+    if (old && ::fchown(fd, old->st_uid, old->st_gid) != 0 && ::geteuid() == 0)
+        ioError(file, "cannot keep the owner");
+    // After fchown, which may clear set-id bits.
+    if (::fchmod(fd, old ? old->st_mode & 07777 : 0644) != 0) ioError(file, "cannot set the mode");
+}
+
+// Writes a file beside target and renames it over target, so a reader never sees half a file.
+void replaceFile(const fs::path& target, const std::string& data,
+                 const std::optional<struct stat>& old) {
+    std::string tmpl = (folderOf(target) / ".aliases.XXXXXX").string();
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) ioError(target, "cannot create a temporary file beside the alias file");
+    const fs::path tmp(tmpl);
+    try {
+        writeAll(fd, data, tmp);
+        copyOwnerAndMode(fd, old, tmp);
+        if (::fsync(fd) != 0) ioError(tmp, "cannot sync");
+        const int closing = fd;
+        fd = -1;
+        if (::close(closing) != 0) ioError(tmp, "cannot close");
+        if (::rename(tmp.c_str(), target.c_str()) != 0)
+            ioError(target, "cannot replace the alias file");
+    } catch (...) {
+        if (fd >= 0) ::close(fd);
+        ::unlink(tmp.c_str());
+        throw;
+    }
+}
+
+// An exclusive lock on "<file>.lock", held while an edit reads and rewrites file. The lock file
+// stays: file itself cannot carry the lock, since every save puts a new file in its place.
+class EditLock {
+public:
+    explicit EditLock(const fs::path& file) {
+        const fs::path lock = file.string() + ".lock";
+        makeFolder(folderOf(lock));
+        fd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd_ < 0) ioError(lock, "cannot open the lock file of the alias file");
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd_);
+            errno = err;
+            ioError(lock, "cannot lock the alias file");
+        }
+    }
+    ~EditLock() { ::close(fd_); } // releases the lock
+    EditLock(const EditLock&) = delete;
+    EditLock& operator=(const EditLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 } // namespace
 
 std::vector<fs::path> aliasFileCandidates() {
@@ -94,9 +199,7 @@ AliasFile AliasFile::load() {
 AliasFile AliasFile::loadFile(const fs::path& file) {
     AliasFile out;
     out.file_ = file;
-    std::error_code ec;
-    if (!fs::exists(file, ec)) return out;
-    if (fs::is_directory(file, ec)) throw Error(Error::Kind::Io, file, "alias file is a folder");
+    if (!regularFileStatus(resolveLinks(file))) return out;
     std::ifstream in(file, std::ios::binary);
     if (!in) ioError(file, "cannot read the alias file");
     out.exists_ = true;
@@ -184,45 +287,33 @@ bool AliasFile::remove(std::string_view name) {
     return any;
 }
 
-void AliasFile::save(const fs::path& target) const {
+bool AliasFile::update(const std::function<bool(AliasFile&)>& change) {
+    const fs::path target = aliasWriteFile();
+    EditLock lock(resolveLinks(target));
+    // Read only now, inside the lock, so that the edit starts from the latest save.
+    AliasFile file = load();
+    if (!change(file)) return false;
+    file.save(target);
+    return true;
+}
+
+std::string AliasFile::text() const {
     std::string data;
     for (const auto& l : lines_) {
         data += l.text;
         data += '\n';
     }
-    fs::path dir = target.parent_path();
-    if (!dir.empty()) {
-        std::error_code ec;
-        fs::create_directories(dir, ec);
-        if (ec)
-            throw Error(Error::Kind::Io, dir,
-                        std::string("cannot create the folder: ") + ec.message());
-    }
-    // Write beside the target and rename over it, so a reader never sees half a file.
-    std::string tmpl = (dir.empty() ? fs::path(".") : dir).string() + "/.aliases.XXXXXX";
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) ioError(target, "cannot create a temporary file beside the alias file");
-    fs::path tmp(tmpl);
-    try {
-        writeAll(fd, data, tmp);
-        if (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0) ioError(tmp, "cannot sync");
-        if (::close(fd) != 0) {
-            fd = -1;
-            ioError(tmp, "cannot close");
-        }
-        fd = -1;
-        if (::rename(tmp.c_str(), target.c_str()) != 0)
-            ioError(target, "cannot replace the alias file");
-    } catch (...) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(tmp.c_str());
-        throw;
-    }
-    int dfd = ::open((dir.empty() ? fs::path(".") : dir).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    return data;
+}
+
+void AliasFile::save(const fs::path& target) const {
+    // Through links to the file they name, so the link stays and its target is what changes.
+    const fs::path real = resolveLinks(target);
+    const std::optional<struct stat> old = regularFileStatus(real);
+    const fs::path dir = folderOf(real);
+    makeFolder(dir);
+    replaceFile(real, text(), old);
+    syncFolder(dir);
 }
 
 } // namespace ravelda::engine

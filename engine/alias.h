@@ -19,6 +19,7 @@
 #include "engine/table.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -64,10 +65,16 @@ public:
     // Returns false when no such alias was defined.
     bool remove(std::string_view name);
 
-    // Writes the file atomically (temporary file, fsync, rename), creating missing folders.
-    // Error Io on failure, with the file unchanged.
+    // Writes the file atomically (temporary file, fsync, rename), creating missing folders. A
+    // symbolic link is followed to the file it names, which is replaced and keeps its mode and
+    // owner. Error Io on failure, or when the target is not a regular file, with it unchanged.
     void save(const std::filesystem::path& target) const;
     void save() const { save(aliasWriteFile()); }
+
+    // Reads the aliases as they are now (load), lets change edit them and, when it returns true,
+    // saves them to the write file; returns what change returned. Updates in this process or
+    // another wait for each other (a lock on "<file>.lock" beside the real file), so none is lost.
+    static bool update(const std::function<bool(AliasFile&)>& change);
 
 private:
     struct Line {
@@ -76,6 +83,7 @@ private:
         std::string folder;
     };
     int find(std::string_view name) const;
+    std::string text() const;
 
     std::filesystem::path file_;
     bool exists_ = false;

@@ -35,10 +35,12 @@ int aliasCommand(const Words& words) {
         fs::path folder = fs::absolute(args.positional[2]).lexically_normal();
         if (!folder.has_filename() && folder != folder.root_path())
             folder = folder.parent_path(); // drop a trailing separator
-        AliasFile file = AliasFile::load();
-        bool replaced = file.set(name, folder);
-        fs::path target = engine::aliasWriteFile();
-        file.save(target);
+        bool replaced = false;
+        AliasFile::update([&](AliasFile& file) {
+            replaced = file.set(name, folder);
+            return true;
+        });
+        const fs::path target = engine::aliasWriteFile();
         std::error_code ec;
         if (!fs::is_directory(folder, ec))
             std::fprintf(stderr, "ravelda-db: warning: folder %s does not exist\n", folder.c_str());
@@ -49,14 +51,17 @@ int aliasCommand(const Words& words) {
     if (sub == "remove") {
         args.expectPositional(2, "NAME");
         const std::string& name = args.positional[1];
-        AliasFile file = AliasFile::load();
-        if (!file.remove(name)) {
+        fs::path readFrom;
+        const bool removed = AliasFile::update([&](AliasFile& file) {
+            readFrom = file.file();
+            return file.remove(name);
+        });
+        if (!removed) {
             std::fprintf(stderr, "ravelda-db: alias '%s' is not defined in %s\n", name.c_str(),
-                         file.file().c_str());
+                         readFrom.c_str());
             return 1;
         }
-        fs::path target = engine::aliasWriteFile();
-        file.save(target);
+        const fs::path target = engine::aliasWriteFile();
         std::printf("removed alias %s from %s\n", name.c_str(), target.c_str());
         return 0;
     }

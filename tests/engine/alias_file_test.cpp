@@ -3,11 +3,14 @@
 #include "engine/error.h"
 #include "tests/support/tempdir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace ravelda::engine;
@@ -201,4 +204,135 @@ TEST_F(AliasFileTest, SaveFailsCleanlyWhereItCannotWrite) {
     AliasFile f = AliasFile::load();
     f.set("a", "/a");
     EXPECT_THROW(f.save(dir / "blocker/aliases.conf"), Error);
+}
+
+namespace {
+
+// Adds one alias through update, as `ravelda-db alias add` does.
+void addThroughUpdate(const char* name, const char* folder) {
+    EXPECT_TRUE(AliasFile::update([&](AliasFile& f) {
+        f.set(name, folder);
+        return true;
+    }));
+}
+
+struct stat statOf(const fs::path& p) {
+    struct stat st {};
+    EXPECT_EQ(::stat(p.c_str(), &st), 0) << p;
+    return st;
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> namesIn(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace
+
+TEST_F(AliasFileTest, SavingWritesThroughSymbolicLinks) {
+    struct Link {
+        const char* name;
+        std::string target;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Link> links; // the first is the alias file
+        const char* real;        // relative to dir
+        bool realExists;
+    };
+    const std::string absolute = (dir / "real/aliases.conf").string();
+    const Case cases[] = {
+        {"relative link", {{"aliases.conf", "real/aliases.conf"}}, "real/aliases.conf", true},
+        {"absolute link", {{"aliases.conf", absolute}}, "real/aliases.conf", true},
+        {"chain of links",
+         {{"aliases.conf", "middle.conf"}, {"middle.conf", "real/aliases.conf"}},
+         "real/aliases.conf",
+         true},
+        {"link to a file not there yet",
+         {{"aliases.conf", "real/new.conf"}},
+         "real/new.conf",
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir / "real");
+        for (const auto& l : c.links)
+            fs::remove(dir / l.name);
+        fs::create_directories(dir / "real");
+        if (c.realExists) writeFile(dir / c.real, "# kept\nold=/o\n");
+        for (const auto& l : c.links)
+            fs::create_symlink(l.target, dir / l.name);
+
+        addThroughUpdate("added", "/a");
+
+        for (const auto& l : c.links) {
+            ASSERT_TRUE(fs::is_symlink(dir / l.name)) << l.name;
+            EXPECT_EQ(fs::read_symlink(dir / l.name), fs::path(l.target)) << l.name;
+        }
+        EXPECT_EQ(readFile(dir / c.real),
+                  c.realExists ? "# kept\nold=/o\nadded=/a\n" : "added=/a\n");
+        const std::string realName = fs::path(c.real).filename().string();
+        EXPECT_EQ(namesIn(dir / "real"), (std::vector<std::string>{realName, realName + ".lock"}));
+    }
+}
+
+TEST_F(AliasFileTest, SavingKeepsTheModeAndOwner) {
+    // Only root can hand a file to another owner; anyone else keeps their own.
+    const bool root = ::geteuid() == 0;
+    const uid_t uid = root ? 4321 : ::geteuid();
+    const gid_t gid = root ? 4322 : ::getegid();
+    for (mode_t mode : {0600, 0640, 0604, 0664}) {
+        SCOPED_TRACE(mode);
+        writeFile(file, "old=/o\n");
+        ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+        ASSERT_EQ(::chown(file.c_str(), uid, gid), 0);
+        addThroughUpdate("added", "/a");
+        EXPECT_EQ(readFile(file), "old=/o\nadded=/a\n");
+        const struct stat st = statOf(file);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(st.st_uid, uid);
+        EXPECT_EQ(st.st_gid, gid);
+    }
+}
+
+TEST_F(AliasFileTest, SavingANewFileMakesItReadableByAll) {
+    addThroughUpdate("added", "/a");
+    EXPECT_EQ(statOf(file).st_mode & 07777, 0644u);
+}
+
+TEST_F(AliasFileTest, WhatIsNotARegularFileIsLeftAlone) {
+    // Saving over a FIFO, directly or through a link.
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    fs::create_symlink("fifo", dir / "link-to-fifo");
+    AliasFile f = AliasFile::loadFile(dir / "missing.conf");
+    f.set("a", "/a");
+    for (const char* name : {"fifo", "link-to-fifo"}) {
+        SCOPED_TRACE(name);
+        try {
+            f.save(dir / name);
+            ADD_FAILURE() << "saved";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), Error::Kind::Io);
+            EXPECT_EQ(e.file(), dir / "fifo");
+            EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos)
+                << e.what();
+        }
+        EXPECT_TRUE(S_ISFIFO(statOf(dir / "fifo").st_mode));
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "link-to-fifo"));
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"fifo", "link-to-fifo"}));
+    // Reading a device.
+    fs::create_symlink("/dev/null", dir / "link-to-device");
+    try {
+        AliasFile::loadFile(dir / "link-to-device");
+        ADD_FAILURE() << "read";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("/dev/null: alias file is not a regular file"),
+                  std::string::npos)
+            << e.what();
+    }
 }

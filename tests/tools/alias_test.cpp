@@ -3,6 +3,8 @@
 #include "tests/tools/run_tool.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using ravelda::test::readText;
@@ -97,4 +99,36 @@ TEST_F(ToolAlias, TableReferencesNameWhatIsMissing) {
     auto r = run({"create", ":gone:New.DB", "--fields", "A:S"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(contains(r.err, "folder of alias 'gone' does not exist")) << r.err;
+}
+
+TEST_F(ToolAlias, ConcurrentAddsKeepEveryAlias) {
+    const int runs = 20;
+    // Every child waits on the pipe until the parent closes it, so all start together.
+    int start[2];
+    ASSERT_EQ(::pipe(start), 0);
+    std::vector<pid_t> children;
+    for (int i = 0; i < runs; ++i) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(start[1]);
+            char c;
+            if (::read(start[0], &c, 1) != 0) ::_exit(125);
+            auto r = run({"alias", "add", "a" + std::to_string(i), dir.path().string()});
+            ::_exit(r.exitCode == 0 ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    ::close(start[0]);
+    ::close(start[1]);
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    const std::string listed = run({"alias", "list"}).out;
+    for (int i = 0; i < runs; ++i)
+        EXPECT_TRUE(contains(listed, "a" + std::to_string(i) + "\t" + dir.path().string() + "\n"))
+            << i << "\n"
+            << listed;
 }
