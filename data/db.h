@@ -129,6 +129,9 @@ struct TRecordBuffer {
     std::vector<QVariant> Values;
     TBookmark Bookmark; // the row's (bfCurrent) or the row a new one was inserted before
     TBookmarkFlag Flag = bfCurrent;
+    // What the stored row held when it was read into this buffer (opaque, from the storage): a
+    // post or delete of the row is refused when another writer changed or deleted it since.
+    std::string Version;
 };
 
 // Registers the dataset layer's classes by name (done once on first use of TDataSet).

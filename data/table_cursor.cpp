@@ -65,6 +65,7 @@ void TTable::ReadValues(const std::vector<engine::Value>& Row, TRecordBuffer& Bu
 void TTable::ReadRow(TRecordBuffer& Buffer) {
     ReadValues(cursor_->row(), Buffer);
     Buffer.Bookmark = TBookmark(cursor_->bookmark().data());
+    Buffer.Version = cursor_->version().data();
     Buffer.Flag = bfCurrent;
 }
 
@@ -114,7 +115,9 @@ void TTable::InternalPost(const TRecordBuffer& Buffer, bool Inserting) {
         } else {
             if (!cursor_->gotoBookmark(EngineBookmark(Buffer.Bookmark)))
                 DatabaseError(QString::fromLatin1(dbtext::RecordDeleted));
-            cursor_->update(row);
+            // The row as it was when the edit began: another program's newer values are never
+            // put back.
+            cursor_->update(row, engine::RowVersion(Buffer.Version));
         }
         crack_ = Crack::OnRow;
     } catch (const EDatabaseError&) {
@@ -126,7 +129,12 @@ void TTable::InternalPost(const TRecordBuffer& Buffer, bool Inserting) {
 
 void TTable::InternalDelete() {
     try {
-        cursor_->remove();
+        // Only the row as shown is deleted, not one another program changed meanwhile.
+        const std::string& version = ActiveBuffer().Version;
+        if (version.empty())
+            cursor_->remove();
+        else
+            cursor_->remove(engine::RowVersion(version));
         crack_ = cursor_->hasRow() ? Crack::OnRow : Crack::AfterLast;
     } catch (const std::exception& e) {
         RaiseEngineError(e, true);

@@ -271,16 +271,12 @@ std::vector<CheckProblem> checkState(Table::State& s) {
     return out;
 }
 
-std::vector<CheckProblem> checkTable(const std::filesystem::path& dbPath) {
+std::vector<CheckProblem> checkTable(const std::filesystem::path& dbPath, bool* rolledBack) {
     std::vector<CheckProblem> out;
+    if (rolledBack) *rolledBack = false;
     try {
-        std::error_code ec;
-        const auto journal = dbPath.parent_path() / (dbPath.filename().string() + "-journal");
-        if (std::filesystem::exists(journal, ec)) {
-            out.push_back({journal, "an interrupted write is waiting to be rolled back"});
-            return out;
-        }
         auto table = Table::open(dbPath, OpenOptions{OpenMode::ReadOnly, 0});
+        if (rolledBack) *rolledBack = table->recoveredInterruptedWrite();
         Table::State& s = table->state();
         s.lockShared();
         Checker c(s, out);

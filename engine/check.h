@@ -12,9 +12,12 @@ struct CheckProblem {
     std::string message;        // what is wrong, e.g. "block 3: records out of key order"
 };
 
-// Reads the table read-only (rolling back nothing) and lists every problem found; empty when
-// the table is sound. Never throws for a damaged table: an unreadable file is one problem.
-std::vector<CheckProblem> checkTable(const std::filesystem::path& dbPath);
+// Reads the table read-only and lists every problem found; empty when the table is sound. Never
+// throws for a damaged table: an unreadable file is one problem. A journal left by a killed
+// writer is first rolled back, as any opener does (rolledBack, when given, tells whether it
+// was); where it cannot be, that is the problem reported.
+std::vector<CheckProblem> checkTable(const std::filesystem::path& dbPath,
+                                     bool* rolledBack = nullptr);
 
 // Tables up to this many blocks are checked in full before the first write to each state of
 // their files (the host's counter tables are far below it).

@@ -113,7 +113,7 @@ bool Cursor::eof() const {
 
 bool Cursor::hasRow() const {
     Impl& m = *impl_;
-    if (m.s.generation != m.gen) m.relocate();
+    m.fresh();
     return m.onRow;
 }
 
@@ -121,7 +121,7 @@ std::int64_t Cursor::recordCount() const {
     Impl& m = *impl_;
     m.refuseInFilter();
     if (m.filtered()) return m.filteredCount();
-    if (m.s.generation != m.gen) m.relocate();
+    m.fresh();
     return static_cast<std::int64_t>(m.s.dbh.numRecords());
 }
 
@@ -156,9 +156,11 @@ void Cursor::setRecordNumber(std::int64_t n) {
 
 std::vector<Value> Cursor::row() const {
     Impl& m = *impl_;
-    if (m.s.generation != m.gen) m.relocate();
+    m.fresh();
     if (!m.onRow) throw Error(Error::Kind::NotFound, m.s.dbPath, "there is no current record");
-    return m.s.decodeRecord(m.current.data());
+    auto row = m.s.decodeRecord(m.current.data());
+    m.markRead();
+    return row;
 }
 
 Value Cursor::value(int fieldIndex) const {
@@ -166,14 +168,16 @@ Value Cursor::value(int fieldIndex) const {
     if (fieldIndex < 0 || fieldIndex >= static_cast<int>(m.s.fields.size()))
         throw Error(Error::Kind::InvalidArgument, m.s.dbPath,
                     "field index " + std::to_string(fieldIndex) + " is out of range");
-    if (m.s.generation != m.gen) m.relocate();
+    m.fresh();
     if (!m.onRow) throw Error(Error::Kind::NotFound, m.s.dbPath, "there is no current record");
-    return m.s.decodeValue(fieldIndex, m.current.data());
+    auto value = m.s.decodeValue(fieldIndex, m.current.data());
+    m.markRead();
+    return value;
 }
 
 Bookmark Cursor::bookmark() const {
     Impl& m = *impl_;
-    if (m.s.generation != m.gen) m.relocate();
+    m.fresh();
     if (!m.onRow) return Bookmark();
     if (m.s.keyFields > 0) {
         std::string k(1, 'K');
@@ -332,10 +336,7 @@ bool Cursor::locate(const std::vector<int>& fieldIndexes, const std::vector<Valu
                 }
             }
             probe.full = prefix == s.keyFields && !options.partialKey;
-            const Bytes savedCurrent = m.current;
-            const unsigned savedBlock = m.block;
-            const int savedIndex = m.index;
-            const bool savedOn = m.onRow;
+            Cursor::Impl::Position saved = m.save();
             // Rows sharing a key prefix follow each other; the first one the filters accept wins.
             for (bool on = m.seekKey(probe, false);
                  on && s.compareKey(m.current.data(), probe) == 0; on = m.nextRow()) {
@@ -346,10 +347,10 @@ bool Cursor::locate(const std::vector<int>& fieldIndexes, const std::vector<Valu
                 }
                 if (!m.filtered()) break;
             }
-            m.current = savedCurrent;
-            m.block = savedBlock;
-            m.index = savedIndex;
-            m.onRow = savedOn;
+            const bool bof = m.bof, eof = m.eof;
+            m.restore(std::move(saved));
+            m.bof = bof;
+            m.eof = eof;
             return false;
         }
         unsigned n = s.dbh.firstBlock();
@@ -391,30 +392,58 @@ void Cursor::insert(const std::vector<Value>& row) {
     m.bof = m.eof = false;
 }
 
+RowVersion Cursor::version() const {
+    const Impl& m = *impl_;
+    if (m.basis.empty()) return RowVersion();
+    std::string d(8, '\0');
+    putLe32(reinterpret_cast<std::uint8_t*>(d.data()), m.basisBlock);
+    putLe32(reinterpret_cast<std::uint8_t*>(d.data() + 4),
+            static_cast<std::uint32_t>(m.basisIndex));
+    d.append(reinterpret_cast<const char*>(m.basis.data()), m.basis.size());
+    return RowVersion(std::move(d));
+}
+
 namespace {
-// Inside a write: where the cursor's row is now, after re-reading the files.
-std::pair<unsigned, int> currentInTxn(Cursor::Impl& m) {
+// Inside a write, on the files as they are now: where the row that a version names is. Refused
+// when another writer changed or deleted it since it was read, so that nobody's newer values
+// are put back.
+std::pair<unsigned, int> rowOfVersion(Cursor::Impl& m, const RowVersion& expected) {
     Table::State& s = m.s;
-    if (!m.onRow) throw Error(Error::Kind::NotFound, s.dbPath, "there is no current record");
+    const std::string& d = expected.data();
+    if (d.empty()) throw Error(Error::Kind::NotFound, s.dbPath, "there is no current record");
+    if (d.size() != 8 + static_cast<std::size_t>(s.recordSize))
+        throw Error(Error::Kind::InvalidArgument, s.dbPath, "the row version is not of this table");
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(d.data());
+    const std::uint8_t* record = bytes + 8;
     if (s.keyFields > 0) {
-        const auto found = s.findKey(m.current.data());
-        if (found.first == 0)
-            throw Error(Error::Kind::NotFound, s.dbPath, "the record was deleted by another user");
+        const auto found = s.findKey(record);
+        if (found.first == 0) throw Error(Error::Kind::Conflict, s.dbPath, kRecordDeleted);
+        const BlockPtr b = s.dbBlock(found.first);
+        if (std::memcmp(recordAt(*b, s.recordSize, found.second), record,
+                        static_cast<std::size_t>(s.recordSize)) != 0)
+            throw Error(Error::Kind::Conflict, s.dbPath, kRecordChanged);
         return found;
     }
-    if (m.block >= 1 && m.block <= s.dbh.totalBlocks()) {
-        const BlockPtr b = s.dbBlock(m.block);
-        const BlockHead h = s.dataHead(*b, m.block);
-        for (int j = std::min(m.index, h.count - 1); j >= 0; --j)
-            if (std::memcmp(recordAt(*b, s.recordSize, j), m.current.data(), m.current.size()) == 0)
-                return {m.block, j};
+    // Unkeyed rows only move up within their block when earlier ones are deleted.
+    const unsigned block = le32(bytes);
+    const int index = static_cast<int>(le32(bytes + 4));
+    if (block >= 1 && block <= s.dbh.totalBlocks()) {
+        const BlockPtr b = s.dbBlock(block);
+        const BlockHead h = s.dataHead(*b, block);
+        for (int j = std::min(index, h.count - 1); j >= 0; --j)
+            if (std::memcmp(recordAt(*b, s.recordSize, j), record,
+                            static_cast<std::size_t>(s.recordSize)) == 0)
+                return {block, j};
     }
-    throw Error(Error::Kind::NotFound, s.dbPath,
-                "the record was changed or deleted by another user");
+    throw Error(Error::Kind::Conflict, s.dbPath, kRecordChangedOrDeleted);
 }
 } // namespace
 
 void Cursor::update(const std::vector<Value>& row) {
+    update(row, version());
+}
+
+void Cursor::update(const std::vector<Value>& row, const RowVersion& expected) {
     Impl& m = *impl_;
     Table::State& s = m.s;
     m.refuseInFilter();
@@ -422,7 +451,7 @@ void Cursor::update(const std::vector<Value>& row) {
     s.begin();
     std::pair<unsigned, int> at;
     try {
-        const auto where = currentInTxn(m);
+        const auto where = rowOfVersion(m, expected);
         const BlockPtr oldBlock = s.dbBlock(where.first);
         const Bytes rec = s.encodeRecord(row, recordAt(*oldBlock, s.recordSize, where.second));
         at = s.updateRecord(where.first, where.second, rec);
@@ -437,6 +466,10 @@ void Cursor::update(const std::vector<Value>& row) {
 }
 
 void Cursor::remove() {
+    remove(version());
+}
+
+void Cursor::remove(const RowVersion& expected) {
     Impl& m = *impl_;
     Table::State& s = m.s;
     m.refuseInFilter();
@@ -444,9 +477,13 @@ void Cursor::remove() {
     s.begin();
     unsigned nextBlock = 0;
     std::pair<unsigned, int> where;
+    Bytes removed;
     try {
-        where = currentInTxn(m);
-        nextBlock = s.dataHead(*s.dbBlock(where.first), where.first).next;
+        where = rowOfVersion(m, expected);
+        const BlockPtr b = s.dbBlock(where.first);
+        const std::uint8_t* r = recordAt(*b, s.recordSize, where.second);
+        removed.assign(r, r + s.recordSize);
+        nextBlock = s.dataHead(*b, where.first).next;
         s.deleteRecord(where.first, where.second);
         s.commit();
     } catch (...) {
@@ -462,8 +499,7 @@ void Cursor::remove() {
     }
     m.run([&] {
         if (s.keyFields > 0) {
-            const Bytes saved = m.current;
-            if (!m.seekKey(s.fullProbe(saved.data()), false)) {
+            if (!m.seekKey(s.fullProbe(removed.data()), false)) {
                 m.lastRow();
                 m.eof = true;
             }

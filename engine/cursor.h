@@ -35,6 +35,21 @@ private:
     std::string data_;
 };
 
+// What a row held when a cursor read it. Passed back to Cursor::update() or remove(), it has
+// them refused (Error Conflict) when another writer changed or deleted the row since.
+class RowVersion {
+public:
+    RowVersion() = default;
+    bool empty() const { return data_.empty(); }
+    bool operator==(const RowVersion&) const = default;
+    // For engine use and for storing beside a row: the encoded state of the row.
+    explicit RowVersion(std::string data) : data_(std::move(data)) {}
+    const std::string& data() const { return data_; }
+
+private:
+    std::string data_;
+};
+
 // Results of Cursor::compare, with the classic values.
 enum BookmarkOrder : int {
     bmBefore = -1, // the first bookmark is before the second
@@ -97,13 +112,25 @@ public:
     bool locate(const std::vector<int>& fieldIndexes, const std::vector<Value>& values,
                 const LocateOptions& options = {});
 
+    // Every read (a move, a locate, a count, reading the row) sees every write committed before
+    // it began, by this or any other process. The values a cursor has shown of its row are what
+    // update() and remove() expect to find: another writer's change or delete of that row since
+    // makes them fail with Error Conflict (kRecordChanged, kRecordDeleted) and write nothing.
+
+    // The current row as this cursor last read it (empty when there is none).
+    RowVersion version() const;
+
     // Stores a new row (one value per field; Null AutoInc fields are issued); the cursor then
     // sits on it. Error KeyViolation ("Key violation") for a duplicate key, nothing written.
     void insert(const std::vector<Value>& row);
-    // Replaces the current row (the key may change; the cursor follows the row).
+    // Replaces the current row (the key may change; the cursor follows the row). With a version,
+    // the row that version names is replaced, wherever the cursor stands.
     void update(const std::vector<Value>& row);
-    // Deletes the current row; the cursor moves to the row that followed it (or the new last).
+    void update(const std::vector<Value>& row, const RowVersion& expected);
+    // Deletes the current row (or the one a version names); the cursor moves to the row that
+    // followed it (or the new last).
     void remove();
+    void remove(const RowVersion& expected);
 
     // Re-reads the file state and returns to the current row (or its position when it went).
     void refresh();

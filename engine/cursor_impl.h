@@ -34,6 +34,11 @@ struct Cursor::Impl {
     bool onRow = false;
     bool bof = true, eof = true;
     Bytes current;
+    // The row as the caller last read it, and where: what update() and remove() expect to find.
+    // A move sets it; re-reading the files after another writer's commit leaves it as it was.
+    Bytes basis;
+    unsigned basisBlock = 0;
+    int basisIndex = 0;
     std::uint64_t gen = 0;
     // Unkeyed tables: chain position of each block's first row, per generation.
     std::map<unsigned, std::uint64_t> chainStart;
@@ -77,10 +82,14 @@ struct Cursor::Impl {
         unsigned block = 0;
         int index = 0;
         bool onRow = false, bof = true, eof = true;
-        Bytes current;
+        Bytes current, basis;
+        unsigned basisBlock = 0;
+        int basisIndex = 0;
         std::uint64_t gen = 0;
     };
-    Position save() const { return {block, index, onRow, bof, eof, current, gen}; }
+    Position save() const {
+        return {block, index, onRow, bof, eof, current, basis, basisBlock, basisIndex, gen};
+    }
     void restore(Position p) {
         block = p.block;
         index = p.index;
@@ -88,7 +97,21 @@ struct Cursor::Impl {
         bof = p.bof;
         eof = p.eof;
         current = std::move(p.current);
+        basis = std::move(p.basis);
+        basisBlock = p.basisBlock;
+        basisIndex = p.basisIndex;
         gen = p.gen;
+    }
+    // Brings the cursor up to date with the files before a call that reads no block itself.
+    void fresh() {
+        ReadOperation op(s);
+        if (s.generation != gen) relocate();
+    }
+    // The caller now knows the current row as it is.
+    void markRead() {
+        basis = current;
+        basisBlock = block;
+        basisIndex = index;
     }
     // Runs f as one cursor operation; an exception puts the cursor back where it was.
     template <typename F> auto guarded(F f) {
@@ -128,6 +151,7 @@ struct Cursor::Impl {
         onRow = true;
         const std::uint8_t* r = recordAt(*b, s.recordSize, i);
         current.assign(r, r + s.recordSize);
+        markRead();
     }
 
     void clearRow() {
@@ -135,6 +159,7 @@ struct Cursor::Impl {
         block = 0;
         index = 0;
         current.clear();
+        basis.clear();
     }
 
     template <typename F> auto run(F f) {
@@ -163,6 +188,10 @@ struct Cursor::Impl {
             gen = s.generation;
             try {
                 relocateOnce();
+                // What the caller read stays the row to write back, even where it changed.
+                basis = start.basis;
+                basisBlock = start.basisBlock;
+                basisIndex = start.basisIndex;
                 return;
             } catch (const CursorRestart&) {
             } catch (const Error& e) {
@@ -215,13 +244,26 @@ struct Cursor::Impl {
 
     // Positions on the first row whose key is >= the probe; false when there is none.
     bool seekKey(const KeyProbe& probe, bool) {
-        unsigned d = s.findBlock(probe, true, nullptr);
+        const unsigned landed = s.findBlock(probe, true, nullptr);
         if (s.generation != gen) throw CursorRestart{};
+        unsigned d = landed;
+        // The block found must be the last one whose first key is below the probe: a damaged
+        // index is reported instead of giving a wrong answer.
+        auto misled = [&](const std::string& what) {
+            return Error(Error::Kind::Corrupt, s.indexUsable ? s.pxPath : s.dbPath,
+                         "the index leads a look-up to data block " + std::to_string(landed) +
+                             ", but " + what);
+        };
         for (unsigned steps = 0; d; ++steps) {
             if (steps > s.dbh.totalBlocks())
                 throw Error(Error::Kind::Corrupt, s.dbPath, "the block chain loops");
             const BlockPtr b = load(d);
             const BlockHead h = s.dataHead(*b, d);
+            if (d == landed && h.prev == 0 && d != s.dbh.firstBlock())
+                throw misled("it is not in the block chain");
+            if (d == landed && h.count > 0 && h.prev != 0 &&
+                s.compareKey(recordAt(*b, s.recordSize, 0), probe) >= 0)
+                throw misled("its first key is not below the one looked for");
             int lo = 0, hi = h.count;
             while (lo < hi) {
                 const int mid = (lo + hi) / 2;
@@ -230,6 +272,8 @@ struct Cursor::Impl {
                 else
                     hi = mid;
             }
+            if (d != landed && lo > 0)
+                throw misled("block " + std::to_string(d) + " after it holds smaller keys");
             if (lo < h.count) {
                 setAt(d, lo, b);
                 return true;

@@ -12,6 +12,7 @@ public:
     enum class Kind {
         NotFound,        // a file, field or row that must exist does not
         KeyViolation,    // a row with the same primary key is already stored
+        Conflict,        // another writer changed or deleted the row since it was read
         Locked,          // another process holds the table (exclusively or for too long)
         ReadOnly,        // the table, its file or its folder cannot be written
         Corrupt,         // a file does not hold what its headers promise
@@ -37,5 +38,10 @@ private:
 
 // The problem text of a refused duplicate primary key.
 inline constexpr const char* kKeyViolation = "Key violation";
+// The problem texts of a refused update or delete of a row another writer changed or deleted
+// since it was read (unkeyed rows cannot tell the two apart).
+inline constexpr const char* kRecordChanged = "Record changed by another user";
+inline constexpr const char* kRecordDeleted = "Record deleted by another user";
+inline constexpr const char* kRecordChangedOrDeleted = "Record changed or deleted by another user";
 
 } // namespace ravelda::engine

@@ -4,6 +4,7 @@
 #include "engine/error.h"
 #include "engine/file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <system_error>
 
@@ -11,7 +12,9 @@ namespace ravelda::engine {
 
 namespace {
 
-constexpr char kMagic[8] = {'R', 'A', 'V', 'J', 'R', 'N', 'L', '1'};
+// Version 2 names its table after the magic; version 1 journals (without it) are still read.
+constexpr char kMagic[8] = {'R', 'A', 'V', 'J', 'R', 'N', 'L', '2'};
+constexpr char kMagicV1[8] = {'R', 'A', 'V', 'J', 'R', 'N', 'L', '1'};
 
 // A checksum over the journal, eight bytes at a time (FNV-1a over 64-bit words).
 std::uint64_t fnv1a(const std::uint8_t* p, std::size_t n) {
@@ -45,7 +48,7 @@ std::uint64_t get64(const std::uint8_t* p) {
 } // namespace
 
 std::vector<std::uint8_t> serializeJournal(const Journal& j) {
-    std::size_t size = 8 + 4 + 4 + 8;
+    std::size_t size = 8 + 4 + j.table.size() + 4 + 4 + 8;
     for (const auto& f : j.files)
         size += 12 + f.name.size();
     for (const auto& e : j.entries)
@@ -54,6 +57,8 @@ std::vector<std::uint8_t> serializeJournal(const Journal& j) {
     b.reserve(size);
     b.resize(8);
     std::memcpy(b.data(), kMagic, 8);
+    put32(b, static_cast<std::uint32_t>(j.table.size()));
+    b.insert(b.end(), j.table.begin(), j.table.end());
     put32(b, static_cast<std::uint32_t>(j.files.size()));
     for (const auto& f : j.files) {
         put32(b, static_cast<std::uint32_t>(f.name.size()));
@@ -72,11 +77,21 @@ std::vector<std::uint8_t> serializeJournal(const Journal& j) {
 }
 
 bool parseJournal(const std::vector<std::uint8_t>& b, Journal& out) {
-    if (b.size() < 8 + 4 + 4 + 8 || std::memcmp(b.data(), kMagic, 8) != 0) return false;
+    if (b.size() < 8 + 4 + 4 + 8) return false;
+    const bool v2 = std::memcmp(b.data(), kMagic, 8) == 0;
+    if (!v2 && std::memcmp(b.data(), kMagicV1, 8) != 0) return false;
     const std::size_t body = b.size() - 8;
     if (get64(b.data() + body) != fnv1a(b.data(), body)) return false;
     std::size_t at = 8;
     auto need = [&](std::size_t n) { return at + n <= body; };
+    if (v2) {
+        if (!need(4)) return false;
+        const std::uint32_t len = le32(b.data() + at);
+        at += 4;
+        if (!need(len)) return false;
+        out.table.assign(reinterpret_cast<const char*>(b.data() + at), len);
+        at += len;
+    }
     if (!need(4)) return false;
     const std::uint32_t nf = le32(b.data() + at);
     at += 4;
@@ -131,7 +146,21 @@ void retireJournal(const std::filesystem::path& path) {
     std::filesystem::remove(path, ec);
 }
 
-bool rollBackJournal(const std::filesystem::path& path) {
+namespace {
+// Why a journal may not be played back over this table's files ("" when it may).
+std::string foreignJournal(const Journal& j, const std::string& table,
+                           const std::vector<std::string>& ownFiles) {
+    if (!j.table.empty() && j.table != table)
+        return "it belongs to the table " + j.table + ", not to " + table;
+    for (const auto& jf : j.files)
+        if (std::find(ownFiles.begin(), ownFiles.end(), jf.name) == ownFiles.end())
+            return "it names " + jf.name + ", which is not a file of the table " + table;
+    return {};
+}
+} // namespace
+
+bool rollBackJournal(const std::filesystem::path& path, const std::string& table,
+                     const std::vector<std::string>& ownFiles) {
     std::vector<std::uint8_t> bytes;
     {
         File f = File::open(path, true);
@@ -141,16 +170,15 @@ bool rollBackJournal(const std::filesystem::path& path) {
     Journal j;
     const bool complete = parseJournal(bytes, j);
     if (complete) {
+        const std::string foreign = foreignJournal(j, table, ownFiles);
+        if (!foreign.empty())
+            throw Error(Error::Kind::Corrupt, path,
+                        "refusing to roll back this journal: " + foreign +
+                            "; it was left in place (move it away to open the table)");
         const auto dir = path.parent_path();
         std::vector<File> files;
-        for (const auto& jf : j.files) {
-            const auto p = dir / jf.name;
-            if (!std::filesystem::exists(p)) {
-                files.emplace_back(File::create(p, false));
-            } else {
-                files.emplace_back(File::open(p, true));
-            }
-        }
+        for (const auto& jf : j.files)
+            files.emplace_back(File::open(dir / jf.name, true));
         for (const auto& e : j.entries)
             files[static_cast<std::size_t>(e.file)].writeAt(e.offset, e.old.data(), e.old.size());
         for (std::size_t i = 0; i < files.size(); ++i) {

@@ -21,6 +21,7 @@ struct JournalEntry {
 };
 
 struct Journal {
+    std::string table; // the .DB file name of the table it belongs to ("" in older journals)
     std::vector<JournalFile> files;
     std::vector<JournalEntry> entries;
 };
@@ -34,6 +35,10 @@ void writeJournal(const std::filesystem::path& path, const Journal& j);
 // Marks the journal as done (emptied and synced) and removes it.
 void retireJournal(const std::filesystem::path& path);
 // Plays a journal back if it is complete, then retires it. Returns whether it rolled back.
-bool rollBackJournal(const std::filesystem::path& path);
+// A journal may only restore the files of its own table: one that belongs to another table or
+// names any file but ownFiles (names in the journal's folder) is refused with Error Corrupt and
+// left in place, every file untouched.
+bool rollBackJournal(const std::filesystem::path& path, const std::string& table,
+                     const std::vector<std::string>& ownFiles);
 
 } // namespace ravelda::engine

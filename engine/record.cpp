@@ -89,9 +89,12 @@ Value Table::State::readBlob(const FieldDef& f, const std::uint8_t* p) {
             throw corrupt("length " + std::to_string(ref.length) + " exceeds the field's leader");
         return make(std::string(reinterpret_cast<const char*>(p), ref.length));
     }
-    if (!mb.isOpen())
+    if (!mb.isOpen()) {
+        // The table then opens read-only saying so, and the other fields stay readable.
+        if (blobFileMissing) return Value();
         throw Error(Error::Kind::Corrupt, dbPath,
                     "field '" + f.name + "' refers to a blob file (.MB) that is missing");
+    }
     const std::uint64_t size = mb.size();
     std::uint8_t head[12] = {};
     if (ref.offset + 12 > size)

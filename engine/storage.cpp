@@ -71,7 +71,10 @@ std::unique_ptr<Table::State> Table::State::openFiles(const std::filesystem::pat
     s->options = options;
     s->dbPath = path;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    const auto st = std::filesystem::status(path, ec);
+    if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
+        throw Error(Error::Kind::Io, path, "cannot reach the table: " + ec.message());
+    if (!std::filesystem::is_regular_file(st))
         throw Error(Error::Kind::NotFound, path, "table not found");
     const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     const std::string stem = lower(path.stem().string());
@@ -91,6 +94,7 @@ std::unique_ptr<Table::State> Table::State::openFiles(const std::filesystem::pat
                  (std::isxdigit(static_cast<unsigned char>(ext[1])) || ext[1] == 'g'))
             s->secondaryIndexes.push_back(entry.path());
     }
+    if (ec) throw Error(Error::Kind::Io, dir, "cannot list the table's folder: " + ec.message());
     std::sort(s->secondaryIndexes.begin(), s->secondaryIndexes.end());
     s->journalPath = dir / (path.filename().string() + "-journal");
 
@@ -223,8 +227,14 @@ void Table::State::loadStructure(bool initial) {
                 checks.clear();
             }
         }
+        blobFileMissing =
+            !mb.isOpen() && std::any_of(fields.begin(), fields.end(),
+                                        [](const FieldDef& f) { return isBlobType(f.type); });
         if (readOnlyReason.empty()) {
-            if (keyFields > 0 && !px.isOpen())
+            if (blobFileMissing)
+                readOnlyReason = "the blob file (.MB) of " + dbPath.string() +
+                                 " is missing: blob fields stored in it read as empty";
+            else if (keyFields > 0 && !px.isOpen())
                 readOnlyReason = "the primary index (.PX) of " + dbPath.string() + " is missing";
             else if (!secondaryIndexes.empty())
                 readOnlyReason = "the table has secondary indexes (" +
@@ -283,30 +293,59 @@ void Table::State::unlockExclusive() {
     db.unlock(kWriteLockByte);
 }
 
+std::vector<std::string> Table::State::ownFileNames() const {
+    std::vector<std::string> names{dbPath.filename().string()};
+    if (!pxPath.empty()) names.push_back(pxPath.filename().string());
+    if (!mbPath.empty()) names.push_back(mbPath.filename().string());
+    return names;
+}
+
+std::string Table::State::whyNoRollback() const {
+    const auto dir =
+        journalPath.parent_path().empty() ? std::filesystem::path(".") : journalPath.parent_path();
+    if (!hasWriteBits(dir)) return "the folder " + dir.string() + " is read-only";
+    for (const auto* p : {&dbPath, &pxPath, &mbPath})
+        if (!p->empty() && !hasWriteBits(*p)) return "the file " + p->string() + " is read-only";
+    return {};
+}
+
 void Table::State::rollbackIfHot(bool haveExclusive) {
     std::error_code ec;
     if (!std::filesystem::exists(journalPath, ec)) return;
-    if (!writableFiles || !hasWriteBits(journalPath.parent_path()))
+    const std::string blocked = whyNoRollback();
+    if (!blocked.empty())
         throw Error(Error::Kind::ReadOnly, dbPath,
                     "an interrupted write left " + journalPath.filename().string() +
-                        " to be rolled back; open the table where it can be written");
+                        " to be rolled back, which needs write access, but " + blocked);
+    // Any opener recovers, also a reader whose own descriptor is read-only: the exclusive lock
+    // is then taken through a writable descriptor of its own, which conflicts with our shared
+    // lock like anyone else's, so that one is released first.
+    File writable;
+    File* locker = &db;
     if (!haveExclusive) {
         unlockShared();
-        lockExclusive();
-    }
-    try {
-        if (std::filesystem::exists(journalPath, ec)) rollBackJournal(journalPath);
-    } catch (...) {
-        if (!haveExclusive) {
-            unlockExclusive();
-            lockShared();
+        if (!db.writable()) {
+            writable = File::open(dbPath, true);
+            locker = &writable;
         }
+        pollLock([&] { return locker->tryLock(kWriteLockByte, true); }, dbPath,
+                 "the table is locked by another process (timed out waiting)");
+    }
+    auto relock = [&] {
+        if (haveExclusive) return;
+        locker->unlock(kWriteLockByte);
+        lockShared();
+    };
+    try {
+        // Invariant: a journal only ever restores the files of its own table.
+        if (std::filesystem::exists(journalPath, ec) &&
+            rollBackJournal(journalPath, dbPath.filename().string(), ownFileNames()))
+            recovered = true;
+    } catch (...) {
+        relock();
         throw;
     }
-    if (!haveExclusive) {
-        unlockExclusive();
-        lockShared();
-    }
+    relock();
     dbCache.clear();
     pxCache.clear();
 }
@@ -318,6 +357,21 @@ bool Table::State::revalidate() {
     rollbackIfHot(txn.active);
     loadStructure(false);
     return true;
+}
+
+void Table::State::beginRead() {
+    // Invariant: a writer changes the header (its change count) before any other byte, so an
+    // unchanged header and stamp mean the cache still holds every commit; this costs one small
+    // read and one stat, and needs no lock.
+    if (currentSignature() == signature) return;
+    lockShared();
+    try {
+        revalidate();
+    } catch (...) {
+        unlockShared();
+        throw;
+    }
+    readLocked = true;
 }
 
 namespace {
@@ -621,7 +675,7 @@ void Table::State::commit() {
         retireJournal(journalPath);
     } catch (...) {
         try {
-            rollBackJournal(journalPath);
+            rollBackJournal(journalPath, dbPath.filename().string(), ownFileNames());
         } catch (...) {
             // The journal stays; the next opener rolls it back.
         }

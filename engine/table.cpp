@@ -92,6 +92,14 @@ std::string Table::picture(int fieldNumber) const {
     return {};
 }
 
+bool Table::blobFileMissing() const {
+    return state_->blobFileMissing;
+}
+
+bool Table::recoveredInterruptedWrite() const {
+    return state_->recovered;
+}
+
 const TextCodec& Table::codec() const {
     return *state_->codec;
 }

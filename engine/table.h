@@ -96,6 +96,11 @@ public:
     int blockSizeKiB() const;
     std::int64_t recordCount() const; // as of the last open, refresh or own write
     bool hasSecondaryIndexes() const; // .Xnn/.Ynn/.XGn/.YGn files beside the table
+    // The table has blob fields but its .MB is missing: it is read-only, and blobs stored in the
+    // .MB read as Null (those short enough to live in the record still read).
+    bool blobFileMissing() const;
+    // This object rolled back a journal that a killed writer left beside the table.
+    bool recoveredInterruptedWrite() const;
 
     // Whether rows may be inserted, updated or deleted, and why not ("" when they may).
     bool canModify() const;

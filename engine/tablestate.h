@@ -92,18 +92,22 @@ struct Table::State {
     std::vector<std::filesystem::path> secondaryIndexes;
     bool canModify = false;
     std::string readOnlyReason;
-    bool indexUsable = false; // keyed and the .PX can be used for navigation
+    bool blobFileMissing = false; // blob fields but no .MB: their stored blobs read as Null
+    bool indexUsable = false;     // keyed and the .PX can be used for navigation
 
     // Caches and change detection.
     BlockCache dbCache, pxCache;
     std::string signature;
     std::uint64_t generation = 1;
     bool exclusiveHeld = false;
-    // A read operation (one cursor call) takes the shared lock at its first disk read and
-    // keeps it, validated once, until it ends.
+    // A read operation (one cursor call) first checks that the files are unchanged since they
+    // were last read (else re-reads them under the shared lock), so it sees every commit made
+    // before it began; it takes the shared lock at its first disk read and keeps it, validated
+    // once, until it ends.
     int readDepth = 0;
     bool readLocked = false;
     unsigned lastLoaded = 0; // last data block read from disk: read ahead when scans follow
+    bool recovered = false;  // this object rolled back a journal left by a killed writer
     // The signature of the file state last verified as sound before a write ("" = never).
     std::string verifiedSignature;
 
@@ -136,7 +140,13 @@ struct Table::State {
     void unlockShared();
     void lockExclusive();
     void unlockExclusive();
+    // Rolls back a journal left by a killed writer, under the exclusive lock (any opener where
+    // the folder is writable); refuses with the reason where it is not.
     void rollbackIfHot(bool haveExclusive);
+    std::vector<std::string> ownFileNames() const; // the files a journal may restore
+    std::string whyNoRollback() const;             // "" when a rollback can write
+    // The start of a read operation: re-validates the cache against the files (see readDepth).
+    void beginRead();
 
     BlockPtr dbBlock(unsigned n);
     // Before a read from disk outside a write: the shared lock, and the files re-validated.
@@ -209,7 +219,10 @@ struct Table::State {
 // Marks one read operation (see readDepth).
 class ReadOperation {
 public:
-    explicit ReadOperation(Table::State& s) : s_(s) { ++s_.readDepth; }
+    explicit ReadOperation(Table::State& s) : s_(s) {
+        if (s_.readDepth == 0 && !s_.txn.active) s_.beginRead();
+        ++s_.readDepth;
+    }
     ~ReadOperation() {
         if (--s_.readDepth == 0 && s_.readLocked) {
             s_.readLocked = false;

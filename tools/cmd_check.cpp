@@ -12,7 +12,11 @@ int checkCommand(const Words& words) {
     Args args = parseArgs(words, {}, {});
     args.expectPositional(1, "TABLE");
     auto path = existingTable(args.positional[0]);
-    auto problems = engine::checkTable(path);
+    bool rolledBack = false;
+    auto problems = engine::checkTable(path, &rolledBack);
+    if (rolledBack)
+        std::printf("%s: an interrupted write was rolled back (the table is as before it)\n",
+                    path.c_str());
     for (const auto& p : problems)
         std::printf("%s: %s\n", p.file.empty() ? path.c_str() : p.file.c_str(), p.message.c_str());
     if (problems.empty()) {

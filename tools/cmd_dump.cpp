@@ -8,6 +8,8 @@
 #include "tools/progress.h"
 #include "tools/table_arg.h"
 
+#include <cstdio>
+
 namespace ravelda::tools {
 
 int dumpCommand(const Words& words) {
@@ -18,6 +20,11 @@ int dumpCommand(const Words& words) {
     const auto& fields = table->fields();
     engine::csv::FormatOptions options;
     options.blobSizesOnly = args.has("no-blobs");
+    if (table->blobFileMissing())
+        std::fprintf(stderr,
+                     "ravelda-db: warning: %s: the blob file (.MB) is missing; the blob fields "
+                     "stored in it are written empty\n",
+                     table->path().c_str());
 
     Output out;
     out.add(engine::csv::formatRecord(engine::csv::headerFields(fields, codec)));

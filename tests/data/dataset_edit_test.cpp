@@ -302,3 +302,49 @@ TEST_F(KeysTable, FocusControlReachesLinks) {
 }
 
 } // namespace
+
+namespace {
+// Another program changes or deletes the row of BOLLE.DB through a table of its own.
+void otherProgramRaisesBolle(int chiave) {
+    TTable other(nullptr);
+    other.SetDatabaseName(QStringLiteral("quennarix"));
+    other.SetTableName(QStringLiteral("Keys.DB"));
+    other.Open();
+    ASSERT_TRUE(other.Locate(QStringLiteral("Tabella"), QStringLiteral("BOLLE.DB")));
+    other.Edit();
+    other.FieldByName(QStringLiteral("Chiave"))->SetAsInteger(chiave);
+    other.Post();
+}
+} // namespace
+
+// A counter another program raised while the operator edited its row is never put back: the post
+// is refused with the reason, and the operator's edit stays to be cancelled.
+TEST_F(KeysTable, PostOfARowAnotherProgramChangedIsRefusedAndTheEditKept) {
+    table.Edit();
+    f("Chiave")->SetAsInteger(18);
+    otherProgramRaisesBolle(19);
+    try {
+        table.Post();
+        FAIL() << "the older counter was written back";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Record changed by another user"));
+    }
+    EXPECT_EQ(table.State(), dsEdit);
+    EXPECT_EQ(f("Chiave")->AsInteger(), 18);
+    table.Cancel();
+    EXPECT_EQ(f("Chiave")->AsInteger(), 19); // the row as the other program left it
+    table.Edit();
+    f("Chiave")->SetAsInteger(20);
+    table.Post(); // an edit begun after the change goes through
+    EXPECT_EQ(f("Chiave")->AsInteger(), 20);
+}
+
+TEST_F(KeysTable, DeleteOfARowAnotherProgramChangedIsRefused) {
+    otherProgramRaisesBolle(19);
+    EXPECT_THROW(table.Delete(), EDatabaseError);
+    EXPECT_EQ(table.RecordCount(), 3);
+    table.Refresh();
+    EXPECT_EQ(f("Chiave")->AsInteger(), 19);
+    table.Delete(); // seen as it is now, it may go
+    EXPECT_EQ(table.RecordCount(), 2);
+}

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -190,7 +191,6 @@ TEST(ProcessTest, InterruptedWriteIsRolledBackByTheNextOpener) {
         });
         EXPECT_EQ(waitExit(pid), 42);
         EXPECT_TRUE(std::filesystem::exists(dir / "Keys.DB-journal"));
-        EXPECT_NE(problems(path), ""); // check refuses while the rollback is pending
         auto t = Table::open(path);
         EXPECT_FALSE(std::filesystem::exists(dir / "Keys.DB-journal"));
         EXPECT_EQ(allRows(*t), before);
@@ -218,4 +218,92 @@ TEST(ProcessTest, IncompleteJournalIsDiscarded) {
     EXPECT_FALSE(std::filesystem::exists(dir / "Keys.DB-journal"));
     EXPECT_EQ(t->recordCount(), 1);
     EXPECT_EQ(problems(path), "");
+}
+
+// Readers recover too: right after a killed write, a read-only open, the check and a second
+// reader each find the table as it was before the write, the first of them rolling it back.
+TEST(ProcessTest, ReadersRollBackAnInterruptedWrite) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path&)> read;
+    };
+    const std::vector<Case> cases = {
+        {"read-only open",
+         [](const std::filesystem::path& p) {
+             auto t = Table::open(p, OpenOptions{OpenMode::ReadOnly, 0});
+             EXPECT_TRUE(t->recoveredInterruptedWrite());
+             EXPECT_EQ(t->recordCount(), 300);
+         }},
+        {"check",
+         [](const std::filesystem::path& p) {
+             bool rolledBack = false;
+             EXPECT_TRUE(checkTable(p, &rolledBack).empty());
+             EXPECT_TRUE(rolledBack);
+         }},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        TempDir dir;
+        const auto path = createKeys(dir.path(), makeOptions(0x0C, 1252, 1));
+        {
+            auto t = Table::open(path);
+            Cursor c(*t);
+            for (int i = 0; i < 300; ++i)
+                c.insert(keysRow(keyName(i * 2), "2024", 1, i));
+        }
+        const auto before = allRows(*Table::open(path));
+        const pid_t pid = spawn([&] {
+            setWriteStageHook(&dieMidWrite);
+            auto t = Table::open(path);
+            Cursor(*t).insert(keysRow(keyName(301), "2024", 1, -1));
+            return true;
+        });
+        EXPECT_EQ(waitExit(pid), 42);
+        ASSERT_TRUE(std::filesystem::exists(dir / "Keys.DB-journal"));
+        k.read(path);
+        EXPECT_FALSE(std::filesystem::exists(dir / "Keys.DB-journal"));
+        EXPECT_EQ(allRows(*Table::open(path, OpenOptions{OpenMode::ReadOnly, 0})), before);
+        EXPECT_EQ(problems(path), "");
+    }
+}
+
+// Where the folder cannot be written, a reader cannot roll back and says exactly why.
+TEST(ProcessTest, AReaderThatCannotRollBackSaysWhy) {
+    TempDir dir;
+    const auto path = createKeys(dir.path(), makeOptions(0x0C, 1252, 1));
+    {
+        auto t = Table::open(path);
+        Cursor c(*t);
+        for (int i = 0; i < 300; ++i)
+            c.insert(keysRow(keyName(i * 2), "2024", 1, i));
+    }
+    const pid_t pid = spawn([&] {
+        setWriteStageHook(&dieMidWrite);
+        auto t = Table::open(path);
+        Cursor(*t).insert(keysRow(keyName(301), "2024", 1, -1));
+        return true;
+    });
+    ASSERT_EQ(waitExit(pid), 42);
+    std::filesystem::permissions(dir.path(),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    try {
+        Table::open(path, OpenOptions{OpenMode::ReadOnly, 0});
+        ADD_FAILURE() << "opened with a journal pending";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), Error::Kind::ReadOnly);
+        EXPECT_NE(e.problem().find("Keys.DB-journal"), std::string::npos) << e.problem();
+        EXPECT_NE(e.problem().find("the folder " + dir.path().string() + " is read-only"),
+                  std::string::npos)
+            << e.problem();
+    }
+    const auto found = checkTable(path);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_NE(found[0].message.find("is read-only"), std::string::npos) << found[0].message;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(problems(path), ""); // rolled back now that it can be
+    EXPECT_FALSE(std::filesystem::exists(dir / "Keys.DB-journal"));
 }
