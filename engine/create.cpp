@@ -6,6 +6,7 @@
 #include "engine/file.h"
 #include "engine/header.h"
 #include "engine/table.h"
+#include "engine/tablefiles.h"
 #include "engine/tablestate.h"
 #include "engine/valfile.h"
 
@@ -159,33 +160,13 @@ void rewriteFile(File& f, const Bytes& bytes) {
     f.sync();
 }
 
-// .Xnn, .Ynn, .XGn and .YGn (lower case): secondary indexes, as the engine's open finds them.
-bool isSecondaryIndexExtension(const std::string& ext) {
-    const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
-    return ext.size() == 3 && (ext[0] == 'x' || ext[0] == 'y') && (hex(ext[1]) || ext[1] == 'g') &&
-           hex(ext[2]);
-}
-
-bool isCompanionExtension(const std::string& ext) {
-    return ext == "px" || ext == "mb" || ext == "val" || isSecondaryIndexExtension(ext);
-}
-
-// The files of a table besides its .DB: companions whose stem matches without regard to case
-// (as open finds them) and the table's journal. Nothing else that merely shares the stem.
+// The files of a table besides its .DB: the companions open finds and the table's journal.
+// Nothing else that merely shares the stem.
 std::vector<std::filesystem::path> companionFiles(const std::filesystem::path& db) {
-    const auto dir = db.has_parent_path() ? db.parent_path() : std::filesystem::path(".");
-    const std::string stem = lower(db.stem().string());
-    const std::string journal = db.filename().string() + "-journal";
-    std::vector<std::filesystem::path> out;
+    const TableFiles files = findTableFiles(db);
+    auto out = files.companions();
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
-        const auto name = e.path().filename().string();
-        const auto dot = name.rfind('.');
-        if (name == journal || (dot != std::string::npos && lower(name.substr(0, dot)) == stem &&
-                                isCompanionExtension(lower(name.substr(dot + 1)))))
-            out.push_back(e.path());
-    }
-    if (ec) throw Error(Error::Kind::Io, dir, "cannot list the folder: " + ec.message());
+    if (std::filesystem::exists(files.journal, ec)) out.push_back(files.journal);
     return out;
 }
 

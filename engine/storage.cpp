@@ -4,6 +4,7 @@
 #include "engine/durability.h"
 #include "engine/error.h"
 #include "engine/journal.h"
+#include "engine/tablefiles.h"
 #include "engine/tablestate.h"
 #include "engine/valfile.h"
 
@@ -19,12 +20,6 @@ namespace ravelda::engine {
 namespace {
 
 constexpr auto kLockTimeout = std::chrono::seconds(20);
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 bool hasWriteBits(const std::filesystem::path& p) {
     struct stat st {};
@@ -65,8 +60,39 @@ Table::State::~State() {
     }
 }
 
+namespace {
+// Whether a descriptor still reads the file that its path names now.
+bool stillAt(const File& f, const std::filesystem::path& p) {
+    struct stat open {
+    }, named{};
+    return ::fstat(f.fd(), &open) == 0 && ::stat(p.c_str(), &named) == 0 &&
+           open.st_ino == named.st_ino && open.st_dev == named.st_dev;
+}
+} // namespace
+
+bool Table::State::filesUnchangedSince(const TableFiles& now) const {
+    return now.px == pxPath && now.mb == mbPath && now.val == valPath &&
+           now.secondaryIndexes == secondaryIndexes && stillAt(db, dbPath) &&
+           (!px.isOpen() || stillAt(px, pxPath)) && (!mb.isOpen() || stillAt(mb, mbPath));
+}
+
 std::unique_ptr<Table::State> Table::State::openFiles(const std::filesystem::path& path,
                                                       const OpenOptions& options) {
+    // A table replaced between listing its files and taking the open lock (a replacement holds
+    // that lock while it works) is opened again, so nothing reads through removed files.
+    for (int attempt = 0;; ++attempt) {
+        auto s = openFilesOnce(path, options);
+        if (s->filesUnchangedSince(findTableFiles(path))) {
+            s->loadOpened();
+            return s;
+        }
+        if (attempt == 3)
+            throw Error(Error::Kind::Locked, path, "the table keeps being replaced while opening");
+    }
+}
+
+std::unique_ptr<Table::State> Table::State::openFilesOnce(const std::filesystem::path& path,
+                                                          const OpenOptions& options) {
     auto s = std::make_unique<State>();
     s->options = options;
     s->dbPath = path;
@@ -76,27 +102,13 @@ std::unique_ptr<Table::State> Table::State::openFiles(const std::filesystem::pat
         throw Error(Error::Kind::Io, path, "cannot reach the table: " + ec.message());
     if (!std::filesystem::is_regular_file(st))
         throw Error(Error::Kind::NotFound, path, "table not found");
+    const TableFiles files = findTableFiles(path);
+    s->pxPath = files.px;
+    s->mbPath = files.mb;
+    s->valPath = files.val;
+    s->secondaryIndexes = files.secondaryIndexes;
+    s->journalPath = files.journal;
     const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    const std::string stem = lower(path.stem().string());
-    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-        const auto name = entry.path().filename().string();
-        const auto dot = name.rfind('.');
-        if (dot == std::string::npos || lower(name.substr(0, dot)) != stem) continue;
-        const std::string ext = lower(name.substr(dot + 1));
-        if (ext == "px")
-            s->pxPath = entry.path();
-        else if (ext == "mb")
-            s->mbPath = entry.path();
-        else if (ext == "val")
-            s->valPath = entry.path();
-        else if (ext.size() == 3 && (ext[0] == 'x' || ext[0] == 'y') &&
-                 std::isxdigit(static_cast<unsigned char>(ext[2])) &&
-                 (std::isxdigit(static_cast<unsigned char>(ext[1])) || ext[1] == 'g'))
-            s->secondaryIndexes.push_back(entry.path());
-    }
-    if (ec) throw Error(Error::Kind::Io, dir, "cannot list the table's folder: " + ec.message());
-    std::sort(s->secondaryIndexes.begin(), s->secondaryIndexes.end());
-    s->journalPath = dir / (path.filename().string() + "-journal");
 
     std::string reason;
     if (options.mode == OpenMode::ReadOnly)
@@ -134,17 +146,19 @@ std::unique_ptr<Table::State> Table::State::openFiles(const std::filesystem::pat
     } else if (!s->db.tryLock(kOpenLockByte, false)) {
         throw Error(Error::Kind::Locked, path, "the table is open exclusively by another process");
     }
+    return s;
+}
 
-    s->lockShared();
+void Table::State::loadOpened() {
+    lockShared();
     try {
-        s->rollbackIfHot(false);
-        s->loadStructure(true);
+        rollbackIfHot(false);
+        loadStructure(true);
     } catch (...) {
-        s->unlockShared();
+        unlockShared();
         throw;
     }
-    s->unlockShared();
-    return s;
+    unlockShared();
 }
 
 void Table::State::readHeaders(Header& dbOut, std::optional<Header>& pxOut) {

@@ -6,6 +6,7 @@
 #include "engine/file.h"
 #include "engine/header.h"
 #include "engine/table.h"
+#include "engine/tablefiles.h"
 
 #include <array>
 #include <cstdint>
@@ -130,6 +131,10 @@ struct Table::State {
     // --- storage.cpp ---------------------------------------------------------------------
     static std::unique_ptr<State> openFiles(const std::filesystem::path& path,
                                             const OpenOptions& options);
+    static std::unique_ptr<State> openFilesOnce(const std::filesystem::path& path,
+                                                const OpenOptions& options);
+    bool filesUnchangedSince(const TableFiles& now) const;
+    void loadOpened(); // under the shared lock: a hot journal rolled back, the headers read
     void loadStructure(bool initial);
     void readHeaders(Header& dbOut, std::optional<Header>& pxOut);
     std::string currentSignature() const;

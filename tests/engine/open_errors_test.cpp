@@ -2,9 +2,13 @@
 #include "enginetest.h"
 
 #include "engine/error.h"
+#include "engine/tablefiles.h"
+#include "engine/tablestate.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,4 +63,20 @@ TEST(OpenErrorsTest, AFolderThatCannotBeEnteredIsNotAMissingTable) {
     EXPECT_EQ(got.rfind(std::to_string(static_cast<int>(Error::Kind::Io)) + " ", 0), 0u) << got;
     EXPECT_NE(got.find("Permission denied"), std::string::npos) << got;
     EXPECT_EQ(got.find("not found"), std::string::npos) << got;
+}
+
+// An opener that listed a table's files just before a replacement removed them notices it once
+// it holds the open lock (and opens again), instead of reading through the removed files.
+TEST(OpenErrorsTest, FilesReplacedWhileOpeningAreNoticed) {
+    TempDir dir;
+    const auto path = createKeys(dir.path());
+    auto t = Table::open(path);
+    EXPECT_TRUE(t->state().filesUnchangedSince(findTableFiles(path)));
+    std::filesystem::copy_file(dir / "Keys.PX", dir / "new.PX");
+    std::filesystem::rename(dir / "new.PX", dir / "Keys.PX");
+    EXPECT_FALSE(t->state().filesUnchangedSince(findTableFiles(path)));
+    auto again = Table::open(path);
+    EXPECT_TRUE(again->state().filesUnchangedSince(findTableFiles(path)));
+    std::ofstream(dir / "Keys.MB") << ""; // a companion that was not there when it opened
+    EXPECT_FALSE(again->state().filesUnchangedSince(findTableFiles(path)));
 }
