@@ -61,7 +61,9 @@ struct CreateOptions {
     std::string sortOrder = "ascii";
     // Pictures written to the .VAL file (none: no .VAL file).
     std::vector<FieldPicture> pictures;
-    // Replace an existing table of that name (otherwise Error InvalidArgument when it exists).
+    // Replace an existing table of that name (otherwise Error InvalidArgument when it exists):
+    // its .PX, .MB, .VAL, secondary indexes and journal are removed, nothing else; Error Locked
+    // while anyone has the table open.
     bool overwrite = false;
 };
 
