@@ -113,7 +113,7 @@ bool Cursor::eof() const {
 
 bool Cursor::hasRow() const {
     Impl& m = *impl_;
-    m.fresh();
+    if (m.s.generation != m.gen) m.relocate();
     return m.onRow;
 }
 
@@ -156,7 +156,7 @@ void Cursor::setRecordNumber(std::int64_t n) {
 
 std::vector<Value> Cursor::row() const {
     Impl& m = *impl_;
-    m.fresh();
+    if (m.s.generation != m.gen) m.relocate();
     if (!m.onRow) throw Error(Error::Kind::NotFound, m.s.dbPath, "there is no current record");
     auto row = m.s.decodeRecord(m.current.data());
     m.markRead();
@@ -168,7 +168,7 @@ Value Cursor::value(int fieldIndex) const {
     if (fieldIndex < 0 || fieldIndex >= static_cast<int>(m.s.fields.size()))
         throw Error(Error::Kind::InvalidArgument, m.s.dbPath,
                     "field index " + std::to_string(fieldIndex) + " is out of range");
-    m.fresh();
+    if (m.s.generation != m.gen) m.relocate();
     if (!m.onRow) throw Error(Error::Kind::NotFound, m.s.dbPath, "there is no current record");
     auto value = m.s.decodeValue(fieldIndex, m.current.data());
     m.markRead();
@@ -177,7 +177,7 @@ Value Cursor::value(int fieldIndex) const {
 
 Bookmark Cursor::bookmark() const {
     Impl& m = *impl_;
-    m.fresh();
+    if (m.s.generation != m.gen) m.relocate();
     if (!m.onRow) return Bookmark();
     if (m.s.keyFields > 0) {
         std::string k(1, 'K');

@@ -112,10 +112,12 @@ public:
     bool locate(const std::vector<int>& fieldIndexes, const std::vector<Value>& values,
                 const LocateOptions& options = {});
 
-    // Every read (a move, a locate, a count, reading the row) sees every write committed before
-    // it began, by this or any other process. The values a cursor has shown of its row are what
-    // update() and remove() expect to find: another writer's change or delete of that row since
-    // makes them fail with Error Conflict (kRecordChanged, kRecordDeleted) and write nothing.
+    // Every move, locate, count and record number sees every write committed before it began, by
+    // this or any other process; row(), value() and bookmark() give the row where the last of
+    // them left the cursor (refresh() reads it again). The values a cursor has shown of its row
+    // are what update() and remove() expect to find: another writer's change or delete of that
+    // row since makes them fail with Error Conflict (kRecordChanged, kRecordDeleted) and write
+    // nothing.
 
     // The current row as this cursor last read it (empty when there is none).
     RowVersion version() const;

@@ -143,11 +143,18 @@ void File::sync() {
     if (::fdatasync(fd_) != 0) fail(path_, "cannot sync to disk", errno);
 }
 
-std::string File::stamp() const {
+File::Stamp File::statStamp() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) fail(path_, "cannot stat", errno);
-    return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
-           std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ino);
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::uint64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+            static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
+std::string File::stamp() const {
+    const Stamp s = statStamp();
+    return std::to_string(s.size) + ":" + std::to_string(s.seconds) + "." +
+           std::to_string(s.nanoseconds) + ":" + std::to_string(s.inode);
 }
 
 bool File::tryLock(std::uint64_t offset, bool exclusive) {

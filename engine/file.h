@@ -31,7 +31,13 @@ public:
     std::uint64_t size() const;
     void truncate(std::uint64_t size);
     void sync();
-    // Change stamp: size and modification time, to notice writes by others.
+    // Change stamp: size, modification time and identity, to notice writes by others.
+    struct Stamp {
+        std::uint64_t device = 0, inode = 0, size = 0;
+        std::int64_t seconds = 0, nanoseconds = 0; // modification time
+        bool operator==(const Stamp&) const = default;
+    };
+    Stamp statStamp() const;
     std::string stamp() const;
 
     // Open-file-description byte locks (shared between processes and between descriptors of

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 
 namespace ravelda::engine {
@@ -20,6 +21,8 @@ namespace ravelda::engine {
 namespace {
 
 constexpr auto kLockTimeout = std::chrono::seconds(20);
+// Seconds within which a file's modification time may not have moved past an earlier write.
+constexpr std::int64_t kCoarseTimeSteps = 2;
 
 bool hasWriteBits(const std::filesystem::path& p) {
     struct stat st {};
@@ -277,7 +280,7 @@ void Table::State::loadStructure(bool initial) {
     if (pxh)
         pxCache.resize(std::clamp<std::size_t>(
             (8u << 20) / static_cast<std::size_t>(pxh->blockSize), 64, 4096));
-    signature = currentSignature();
+    rememberFileState();
     ++generation;
 }
 
@@ -287,6 +290,26 @@ std::string Table::State::currentSignature() const {
     std::string s(reinterpret_cast<const char*>(fixed.data()), n);
     s += db.stamp(); // the .PX changes only together with the .DB
     return s;
+}
+
+void Table::State::rememberFileState() {
+    signature = currentSignature();
+    seenStamp = db.statStamp();
+}
+
+bool Table::State::mayHaveChanged() const {
+    // One stat tells of any write by anyone (the host's engine too, which may leave the header
+    // alone): its size or modification time moves. The time moves in coarse steps, though, so a
+    // second write within the step of the last one seen leaves it as it was; while that step
+    // may still be the current one, the header is read as well (every write of ours raises its
+    // change count first).
+    const File::Stamp now = db.statStamp();
+    if (!(now == seenStamp)) return true;
+    timespec clock{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &clock); // no system call: read from the vDSO
+    const std::int64_t age = static_cast<std::int64_t>(clock.tv_sec) - now.seconds;
+    if (age >= 0 && age > kCoarseTimeSteps) return false;
+    return currentSignature() != signature;
 }
 
 void Table::State::lockShared() {
@@ -374,10 +397,10 @@ bool Table::State::revalidate() {
 }
 
 void Table::State::beginRead() {
-    // Invariant: a writer changes the header (its change count) before any other byte, so an
-    // unchanged header and stamp mean the cache still holds every commit; this costs one small
-    // read and one stat, and needs no lock.
-    if (currentSignature() == signature) return;
+    // Invariant: every write changes the file's stamp, and every write of ours the header (its
+    // change count) before any other byte, so files that look unchanged leave the cache holding
+    // every commit; the look costs one stat and needs no lock.
+    if (!mayHaveChanged()) return;
     lockShared();
     try {
         revalidate();
@@ -702,7 +725,7 @@ void Table::State::commit() {
         pxCache.put(n, b);
     txn = Txn{};
     const bool wasVerified = verifiedSignature == signature;
-    signature = currentSignature();
+    rememberFileState();
     // What this write produced is as sound as what it started from.
     if (wasVerified) verifiedSignature = signature;
     ++generation;

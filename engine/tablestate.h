@@ -99,6 +99,7 @@ struct Table::State {
     // Caches and change detection.
     BlockCache dbCache, pxCache;
     std::string signature;
+    File::Stamp seenStamp;
     std::uint64_t generation = 1;
     bool exclusiveHeld = false;
     // A read operation (one cursor call) first checks that the files are unchanged since they
@@ -138,6 +139,9 @@ struct Table::State {
     void loadStructure(bool initial);
     void readHeaders(Header& dbOut, std::optional<Header>& pxOut);
     std::string currentSignature() const;
+    void rememberFileState(); // the signature and stamp of the files as now read
+    // Cheap look at the files, without a lock: false when they are as last read.
+    bool mayHaveChanged() const;
     // Takes the shared read lock, rolls back a hot journal and re-reads the headers when the
     // files changed; returns whether they had.
     bool revalidate();

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,8 +82,16 @@ TEST(SharingTest, EachReadSeesTheOtherOpenersCommits) {
              ASSERT_TRUE(locateName(c, "FATTURE.DB"));
              EXPECT_EQ(chiave(c), 40);
          }},
-        {"the current row re-read", [](Table& t) { setChiave(t, "BOLLE.DB", 7); },
-         [](Cursor& c) { EXPECT_EQ(chiave(c), 7); }},
+        {"the current row refreshed", [](Table& t) { setChiave(t, "BOLLE.DB", 7); },
+         [](Cursor& c) {
+             c.refresh();
+             EXPECT_EQ(chiave(c), 7);
+         }},
+        {"the current row found again", [](Table& t) { setChiave(t, "BOLLE.DB", 7); },
+         [](Cursor& c) {
+             ASSERT_TRUE(c.first());
+             EXPECT_EQ(chiave(c), 7);
+         }},
         {"locate of a row inserted a moment before",
          [](Table& t) { Cursor(t).insert(keysRow("PREVENTIVI.DB", "2026", 0, 0)); },
          [](Cursor& c) { EXPECT_TRUE(locateName(c, "PREVENTIVI.DB")); }},
@@ -258,4 +268,19 @@ TEST(SharingTest, ConcurrentIncrementersLoseNoIncrement) {
         EXPECT_EQ(chiave(c), 1 + processes * each);
         EXPECT_EQ(problems(t.path), "");
     }
+}
+
+// A second write within the coarse step of the file's modification time leaves its stat as it
+// was: the header, which every write raises, tells of it.
+TEST(SharingTest, AWriteThatLeavesTheFileTimeAsItWasIsSeen) {
+    TwoOpeners t;
+    Cursor c(*t.a);
+    ASSERT_TRUE(locateName(c, "FATTURE.DB"));
+    struct stat before {};
+    ASSERT_EQ(::stat(t.path.c_str(), &before), 0);
+    setChiave(*t.b, "FATTURE.DB", 9);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, t.path.c_str(), times, 0), 0);
+    ASSERT_TRUE(locateName(c, "FATTURE.DB"));
+    EXPECT_EQ(chiave(c), 9);
 }
