@@ -23,8 +23,6 @@ const bool kEnumsRegistered = [] {
     return true;
 }();
 
-enum class TUnitState { NotInitialised, Initialised, Finalised };
-TUnitState unitState = TUnitState::NotInitialised;
 TwwIntl* globalIntl = nullptr;
 
 } // namespace
@@ -167,19 +165,28 @@ void TwwIntl::CopyIntoGlobal() {
 
 // ---- The global instance
 
+TUnit& WwIntlUnit() {
+    static TUnit unit(
+        [] {
+            if (!globalIntl) globalIntl = new TwwIntl(Application);
+        },
+        [] {
+            delete globalIntl; // the destructor clears the reference and leaves the owner
+            globalIntl = nullptr;
+        });
+    return unit;
+}
+
 void InitWwIntlUnit() {
-    unitState = TUnitState::Initialised;
-    if (!globalIntl) globalIntl = new TwwIntl(Application);
+    WwIntlUnit().Initialize();
 }
 
 void FinalizeWwIntlUnit() {
-    unitState = TUnitState::Finalised;
-    delete globalIntl; // the destructor clears the reference and leaves the owner
-    globalIntl = nullptr;
+    WwIntlUnit().Finalize();
 }
 
 TwwIntl* wwIntl() {
-    if (unitState == TUnitState::NotInitialised) InitWwIntlUnit();
+    WwIntlUnit().Touch();
     return globalIntl;
 }
 

@@ -6,8 +6,9 @@
 //
 // Lifetime of the global instance: InitWwIntlUnit() creates it, owned by the application object,
 // before the first window; FinalizeWwIntlUnit() frees it after the event loop. Both belong to the
-// program's start-up (TwwIntlUnit does the pair for a scope). When nobody initialised the unit,
-// the first wwIntl() does it, so components also work in programs and tests without that step.
+// program's start-up (a TUnitScope over WwIntlUnit() does the pair for a scope). When nobody
+// initialised the unit, the first wwIntl() does it, so components also work in programs and tests
+// without that step.
 #pragma once
 
 #include "common/wwintl_filter.h"
@@ -16,6 +17,7 @@
 
 #include "platform/component.h"
 #include "platform/font.h"
+#include "platform/unit.h"
 
 #include <QString>
 #include <functional>
@@ -149,19 +151,11 @@ private:
 // The global texts object, or nullptr once it has been freed. The first call initialises the unit
 // when start-up has not.
 TwwIntl* wwIntl();
-// Creates the global instance (owned by Application when it exists) unless one exists.
+// The texts unit: initialising creates the global instance (owned by Application when it
+// exists) unless one exists; finalising frees it, and a later initialisation starts a new one.
+TUnit& WwIntlUnit();
 void InitWwIntlUnit();
-// Frees the global instance. A later InitWwIntlUnit() starts a new one.
 void FinalizeWwIntlUnit();
-
-// The unit's initialisation and finalisation for a scope (the program's main, a test).
-class TwwIntlUnit {
-public:
-    TwwIntlUnit() { InitWwIntlUnit(); }
-    ~TwwIntlUnit() { FinalizeWwIntlUnit(); }
-    TwwIntlUnit(const TwwIntlUnit&) = delete;
-    TwwIntlUnit& operator=(const TwwIntlUnit&) = delete;
-};
 
 // The validation error report through the global instance; without one (after finalisation),
 // the default report: beep and EInvalidOperation.

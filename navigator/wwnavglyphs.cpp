@@ -17,8 +17,6 @@ constexpr std::array<const char*, wwNavGlyphStyleCount> kStems = {
     "SaveBookmark", "RestoreBookmark", "FilterDialog", "RecordViewDialog",
     "LocateDialog", "SearchDialog"};
 
-enum class TUnitState { NotInitialised, Initialised, Finalised };
-TUnitState unitState = TUnitState::NotInitialised;
 TImageList* defaultGlyphs = nullptr;
 
 std::unique_ptr<TImageList> BuildList() {
@@ -47,19 +45,28 @@ QString wwNavGlyphResourceName(int Style, bool Enabled) {
            (Enabled ? QStringLiteral("_ENABLED") : QStringLiteral("_DISABLED"));
 }
 
+TUnit& WwDBNavigatorUnit() {
+    static TUnit unit(
+        [] {
+            if (!defaultGlyphs) defaultGlyphs = BuildList().release();
+        },
+        [] {
+            // The list's removal notices clear the buttons' references to it.
+            delete defaultGlyphs;
+            defaultGlyphs = nullptr;
+        });
+    return unit;
+}
+
 TImageList* wwNavDefaultGlyphs() {
-    if (unitState == TUnitState::NotInitialised) InitWwDBNavigatorUnit();
+    WwDBNavigatorUnit().Touch();
     return defaultGlyphs;
 }
 
 void InitWwDBNavigatorUnit() {
-    if (!defaultGlyphs) defaultGlyphs = BuildList().release();
-    unitState = TUnitState::Initialised;
+    WwDBNavigatorUnit().Initialize();
 }
 
 void FinalizeWwDBNavigatorUnit() {
-    unitState = TUnitState::Finalised;
-    // The list's removal notices clear the buttons' references to it.
-    delete defaultGlyphs;
-    defaultGlyphs = nullptr;
+    WwDBNavigatorUnit().Finalize();
 }

@@ -8,6 +8,8 @@
 // the first wwNavDefaultGlyphs() does it, so buttons work in tests without that step.
 #pragma once
 
+#include "platform/unit.h"
+
 #include <QString>
 
 class TImageList;
@@ -24,17 +26,9 @@ QString wwNavGlyphResourceName(int Style, bool Enabled);
 
 // The shared list, or nullptr once the unit has been finalised.
 TImageList* wwNavDefaultGlyphs();
-// Builds the list unless it exists. Raises EResNotFound or EInvalidGraphic when a glyph resource is
-// missing or unreadable (the list is then left unbuilt).
+// The navigator's unit: initialising builds the list unless it exists (EResNotFound or
+// EInvalidGraphic when a glyph resource is missing or unreadable, the list then left unbuilt);
+// finalising frees it, and a later initialisation builds a new one.
+TUnit& WwDBNavigatorUnit();
 void InitWwDBNavigatorUnit();
-// Frees the list. A later InitWwDBNavigatorUnit() builds a new one.
 void FinalizeWwDBNavigatorUnit();
-
-// The unit's initialisation and finalisation for a scope (the program's main, a test).
-class TwwDBNavigatorUnit {
-public:
-    TwwDBNavigatorUnit() { InitWwDBNavigatorUnit(); }
-    ~TwwDBNavigatorUnit() { FinalizeWwDBNavigatorUnit(); }
-    TwwDBNavigatorUnit(const TwwDBNavigatorUnit&) = delete;
-    TwwDBNavigatorUnit& operator=(const TwwDBNavigatorUnit&) = delete;
-};

@@ -2,6 +2,7 @@
 // table is open, the page moves, and the stored description that reads and writes back.
 #include "app/form1.h"
 #include "app/startup.h"
+#include "app/units.h"
 #include "common/wwintl.h"
 #include "data/wwdatsrc.h"
 #include "data/wwtable.h"
@@ -72,9 +73,8 @@ protected:
 
     FreshApplication app;
     TTestMessageBoxes boxes;
-    // The units in start-up order: the texts first.
-    TwwIntlUnit intlUnit;
-    TwwDBNavigatorUnit navigatorUnit;
+    // The units in start-up order.
+    TUnitScope units{RaveldaUnits()};
     TempAlias alias;
 };
 

@@ -31,7 +31,7 @@ TEST(WwIntlUnit, StartUpReadsAndShutDown) {
 
     // A scope of its own starts and frees a new instance.
     {
-        TwwIntlUnit unit;
+        TUnitScope unit{&WwIntlUnit()};
         ASSERT_NE(wwIntl(), nullptr);
         EXPECT_EQ(wwIntl()->Owner(), Application);
     }

@@ -190,7 +190,7 @@ TEST(NavGlyphs, FinalisationFreesTheListAndButtonsForgetIt) {
     EXPECT_EQ(wwNavDefaultGlyphs(), nullptr) << "not rebuilt after finalisation";
     EXPECT_EQ(button.ImageList(), nullptr);
     {
-        TwwDBNavigatorUnit unit;
+        TUnitScope unit{&WwDBNavigatorUnit()};
         ASSERT_NE(wwNavDefaultGlyphs(), nullptr);
         EXPECT_EQ(wwNavDefaultGlyphs()->Count(), 36);
     }
