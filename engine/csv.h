@@ -18,10 +18,13 @@
 // Records end with CRLF. Fields are quoted when they hold a comma, a quote or a line break; a
 // record made of one empty field is written as "" so that it is not read as a blank line.
 #include "engine/codepage.h"
+#include "engine/error.h"
+#include "engine/table.h"
 #include "engine/types.h"
 
 #include <cstdint>
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,5 +100,17 @@ private:
     std::vector<int> columns_;
     std::vector<std::string> names_; // UTF-8 names of the columns, for messages
 };
+
+// A row that storeRows refused: its index in the rows given, and why.
+struct RefusedRow {
+    std::size_t index = 0;
+    Error error;
+};
+
+// Stores rows as one write, all or none (one journal and one sync), like Table::insertRows, and
+// tells which row was refused: a key already stored or repeated in the rows, a value its field
+// cannot hold, a full table. Nothing is stored then. A failure that is not about a row (the files
+// cannot be written or are damaged, another process holds the table) is thrown as Error.
+std::optional<RefusedRow> storeRows(Table& table, const std::vector<std::vector<Value>>& rows);
 
 } // namespace ravelda::engine::csv

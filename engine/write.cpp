@@ -30,6 +30,7 @@ struct Writer {
             n = h.totalBlocks() + 1;
             if (n > 0xFFFF)
                 throw Error(Error::Kind::Unsupported, s.dbPath, "the table is full (65535 blocks)");
+            s.dbBlockForWrite(n); // while n is past the end: a zero block, not read from disk
             h.setU16(hdr::TotalBlocks, n);
             h.setU16(hdr::MaxBlocks, n);
         }
@@ -101,6 +102,7 @@ struct Writer {
         } else {
             n = h.totalBlocks() + 1;
             if (n > 0xFFFF) throw Error(Error::Kind::Unsupported, s.pxPath, "the index is full");
+            s.pxBlockForWrite(n); // while n is past the end: a zero block, not read from disk
             h.setU16(hdr::TotalBlocks, n);
             h.setU16(hdr::MaxBlocks, n);
         }
@@ -181,6 +183,20 @@ struct Writer {
         return e;
     }
 
+    // The entry that describes index block n to its parent: its first key and its row count.
+    Entry entryForBlock(unsigned n) {
+        const BlockPtr b = s.pxBlock(n);
+        const BlockHead h = s.indexHead(*b, n);
+        Entry e(static_cast<std::size_t>(s.pxEntrySize), 0);
+        std::memcpy(e.data(), s.entryAt(*b, 0), static_cast<std::size_t>(s.keySize));
+        unsigned sum = 0;
+        for (int i = 0; i < h.count; ++i)
+            sum += s.entryCount(s.entryAt(*b, i));
+        putPxShort(e.data() + s.keySize, static_cast<int>(n));
+        putPxShort(e.data() + s.keySize + 2, static_cast<int>(sum & 0xFFFF));
+        return e;
+    }
+
     void addEntries(long delta) {
         s.pxh->setU32(hdr::NumRecords,
                       static_cast<std::uint32_t>(static_cast<long>(s.pxh->numRecords()) + delta));
@@ -215,6 +231,16 @@ struct Writer {
         const bool removal = results.empty();
         for (int k = static_cast<int>(path.size()) - 1; k >= 0; --k) {
             const IndexStep& step = path[static_cast<std::size_t>(k)];
+            if (results.size() == 1) {
+                // Most writes change one entry in place: no copy of the block's entries.
+                Bytes& b = s.pxBlockForWrite(step.block);
+                std::memcpy(b.data() + 6 +
+                                static_cast<std::size_t>(step.entry) *
+                                    static_cast<std::size_t>(s.pxEntrySize),
+                            results.front().data(), results.front().size());
+                results = {entryForBlock(step.block)};
+                continue;
+            }
             std::vector<Entry> entries = readEntries(step.block);
             const int oldCount = static_cast<int>(entries.size());
             entries.erase(entries.begin() + step.entry);

@@ -90,15 +90,18 @@ Creates an empty table (.DB, with .PX when keyed and .VAL when pictures are give
   --overwrite          replace an existing table of that name
 )";
 
-const char* kImport = R"(Usage: ravelda-db import TABLE FILE.csv [--code-page N]
+const char* kImport = R"(Usage: ravelda-db import TABLE FILE.csv [--code-page N] [--all-or-nothing]
 
 Inserts the rows of a CSV file written in the conventions of 'dump' (use - for standard input).
 The first row names the fields, in any order; fields it does not name are left NULL (an
-autoincrement field left NULL gets the next number). Each row is stored as one write, in file
-order. The import stops at the first row that is refused, naming its line and the reason; the
-rows before it stay stored. Exit status 1 when a row was refused.
+autoincrement field left NULL gets the next number). Rows are stored in file order, in batches of
+up to 65536 rows that are each one write. The import stops at the first row that is refused,
+naming its line and the reason; the rows before it stay stored. Exit status 1 when a row was
+refused or the table could not be written.
 
-  --code-page N   write texts in code page N instead of the one the table names
+  --code-page N      write texts in code page N instead of the one the table names
+  --all-or-nothing   store the whole file as one write: a refused row stores no row at all
+                     (the rows are held in memory until the end of the file)
 )";
 
 const char* kCheck = R"(Usage: ravelda-db check TABLE
