@@ -122,8 +122,7 @@ struct FolderTable {
     std::string name; // the file name
 };
 
-// The .DB tables of a folder in byte order of their names; of two whose names differ only in
-// case, the first is kept.
+// The .DB tables of a folder in byte order of their names.
 std::vector<FolderTable> folderTables(const std::filesystem::path& folder) {
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
@@ -138,15 +137,37 @@ std::vector<FolderTable> folderTables(const std::filesystem::path& folder) {
     std::sort(files.begin(), files.end(),
               [](const auto& a, const auto& b) { return a.filename() < b.filename(); });
     std::vector<FolderTable> out;
-    std::set<std::string> used;
     for (const auto& file : files) {
         FolderTable t{file, file.stem().string(), file.filename().string()};
-        if (t.stem.empty() || used.count(lower(t.stem)) || used.count(lower(t.name))) continue;
-        used.insert(lower(t.stem));
-        used.insert(lower(t.name));
-        out.push_back(std::move(t));
+        if (!t.stem.empty()) out.push_back(std::move(t));
     }
     return out;
+}
+
+// Every table by both its names in lower case. SQL names ignore case, so a name that several
+// files answer to (their names differ only in case) leads to all of them.
+std::map<std::string, std::vector<std::size_t>>
+tablesByName(const std::vector<FolderTable>& tables) {
+    std::map<std::string, std::vector<std::size_t>> byName;
+    for (std::size_t t = 0; t < tables.size(); ++t)
+        for (const std::string* name : {&tables[t].stem, &tables[t].name}) {
+            auto& found = byName[lower(*name)];
+            if (found.empty() || found.back() != t) found.push_back(t);
+        }
+    return byName;
+}
+
+// The one table a name of a statement stands for; Error InvalidArgument when files whose names
+// differ only in case all answer to it, since picking one would read a table nobody chose.
+const FolderTable& namedTable(const std::filesystem::path& folder,
+                              const std::vector<FolderTable>& tables,
+                              const std::vector<std::size_t>& matches, const std::string& name) {
+    if (matches.size() == 1) return tables[matches.front()];
+    std::string files;
+    for (std::size_t t : matches)
+        files += (files.empty() ? "" : ", ") + tables[t].name;
+    throw Error(Error::Kind::InvalidArgument, folder,
+                "table name '" + name + "' is ambiguous: files " + files + " differ only in case");
 }
 
 // Gives one table its two SQL names. False when it cannot be opened; why is then kept in
@@ -189,8 +210,14 @@ std::string missingTable(const std::string& message) {
 
 void attachFolderTables(sqlite3* db, const std::filesystem::path& folder) {
     sql::ModuleState& state = sql::moduleState(db);
-    for (const auto& t : folderTables(folder))
+    // Of tables whose names differ only in case, the first takes the names.
+    std::set<std::string> used;
+    for (const auto& t : folderTables(folder)) {
+        if (used.count(lower(t.stem)) || used.count(lower(t.name))) continue;
+        used.insert(lower(t.stem));
+        used.insert(lower(t.name));
         attachTable(db, state, t);
+    }
 }
 
 std::unique_ptr<QueryResult> runQuery(const std::filesystem::path& folder, const std::string& text,
@@ -206,12 +233,8 @@ std::unique_ptr<QueryResult> runQuery(const std::filesystem::path& folder, const
     sql::ModuleState& state = sql::moduleState(conn.db);
     // Tables are opened as the statement names them, so a query pays only for what it reads.
     const std::vector<FolderTable> tables = folderTables(folder);
-    std::map<std::string, std::size_t> byName;
-    for (std::size_t t = 0; t < tables.size(); ++t) {
-        byName.emplace(lower(tables[t].stem), t);
-        byName.emplace(lower(tables[t].name), t);
-    }
-    std::set<std::size_t> attached;
+    const auto byName = tablesByName(tables);
+    std::set<std::string> attached;
 
     Guard guard;
     Statement st;
@@ -232,10 +255,11 @@ std::unique_ptr<QueryResult> runQuery(const std::filesystem::path& folder, const
         const std::string message = sqlite3_errmsg(conn.db);
         const std::string name = missingTable(message);
         auto it = name.empty() ? byName.end() : byName.find(lower(name));
-        if (it == byName.end() || !attached.insert(it->second).second)
+        if (it == byName.end()) throw Error(Error::Kind::InvalidArgument, {}, message);
+        const FolderTable& table = namedTable(folder, tables, it->second, name);
+        if (!attached.insert(table.name).second)
             throw Error(Error::Kind::InvalidArgument, {}, message);
-        if (!attachTable(conn.db, state, tables[it->second]))
-            throw state.unreadable.at(lower(name));
+        if (!attachTable(conn.db, state, table)) throw state.unreadable.at(lower(name));
     }
     sqlite3_set_authorizer(conn.db, authorize, &guard);
     if (!st.stmt) throw Error(Error::Kind::InvalidArgument, {}, "the query is empty");

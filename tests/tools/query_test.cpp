@@ -111,6 +111,25 @@ TEST_F(ToolQuery, Refusals) {
     EXPECT_EQ(r.out, "COUNT(*)\r\n3\r\n");
 }
 
+TEST_F(ToolQuery, RefusesANameThatFilesDifferingOnlyInCaseAnswerTo) {
+    for (const char* name : {"Dup.DB", "dup.DB"}) {
+        auto r = run({"create", (dir / "data" / name).string(), "--fields", "Nome:A10"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+    }
+    for (const char* sql : {"SELECT * FROM \"dup.DB\"", "SELECT * FROM \"Dup.DB\"",
+                            "SELECT * FROM dup", "SELECT COUNT(*) FROM Keys, DUP"}) {
+        auto r = run({"query", "ditta", sql});
+        EXPECT_EQ(r.exitCode, 1) << sql;
+        EXPECT_TRUE(contains(r.err, "is ambiguous: files Dup.DB, dup.DB differ only in case"))
+            << sql << ": " << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    // Tables that no query names do not stand in the way.
+    auto r = run({"query", "ditta", "SELECT COUNT(*) FROM Keys"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "COUNT(*)\r\n3\r\n");
+}
+
 TEST_F(ToolQuery, HelpNamesTheCommand) {
     auto r = run({"help", "query"});
     EXPECT_EQ(r.exitCode, 0);
