@@ -146,8 +146,11 @@ double parseDouble(std::string_view text) {
     if (!t.empty() && t.front() == '+') t.remove_prefix(1);
     double v = 0;
     auto r = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (r.ec == std::errc() && r.ptr == t.data() + t.size() && !t.empty()) return v;
-    if (r.ec == std::errc::result_out_of_range)
+    const bool read = r.ec == std::errc() && r.ptr == t.data() + t.size() && !t.empty();
+    // from_chars also reads "inf", "infinity" and "nan" in any case: no Number field holds them.
+    if (read && std::isfinite(v)) return v;
+    if (read && std::isnan(v)) bad(quote(text) + " is not a number");
+    if (read || r.ec == std::errc::result_out_of_range)
         bad(quote(text) + " is outside the range of a number");
     if (text.find(',') != std::string_view::npos)
         bad(quote(text) + " is not a number (the decimal separator is '.')");

@@ -1,5 +1,6 @@
 // ravelda-db import of files long enough to be stored in several batches: a refused row stops
-// the import with exactly the rows before it stored (none with --all-or-nothing).
+// the import with exactly the rows before it stored (none with --all-or-nothing), and every
+// message names the real cause.
 #include "tests/support/tempdir.h"
 #include "tests/tools/run_tool.h"
 
@@ -107,5 +108,29 @@ TEST_F(ToolImport, RefusedRowInALaterBatchStopsWithTheRowsBeforeItStored) {
             EXPECT_EQ(dump(keys), kKeysHeader + (allOrNothing ? "" : keysRows(0, kRefusedRow)));
             EXPECT_EQ(run({"check", keys}).exitCode, 0);
         }
+    }
+}
+
+TEST_F(ToolImport, RefusedValuesNameTheirCause) {
+    struct Case {
+        const char* row;
+        const char* reason;
+    } cases[] = {
+        {"b,inf", "line 3, field 'Valore': 'inf' is outside the range of a number"},
+        {"b,-inf", "line 3, field 'Valore': '-inf' is outside the range of a number"},
+        {"b,Infinity", "line 3, field 'Valore': 'Infinity' is outside the range of a number"},
+        {"b,nan", "line 3, field 'Valore': 'nan' is not a number"},
+        {"b,-NaN", "line 3, field 'Valore': '-NaN' is not a number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        auto r = run({"create", path("Misure.DB"), "--fields", "Nome:A10,Valore:N", "--overwrite"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        writeText(dir / "in.csv", std::string("Nome,Valore\na,2.5\n") + c.row + "\nc,3\n");
+        r = run({"import", path("Misure.DB"), path("in.csv")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(contains(r.err, path("in.csv") + ": " + c.reason)) << r.err;
+        EXPECT_TRUE(contains(r.err, "1 row stored before it")) << r.err;
+        EXPECT_EQ(dump(path("Misure.DB")), "Nome,Valore\r\na,2.5\r\n");
     }
 }
