@@ -30,6 +30,38 @@ iconv_t openOrThrow(const std::string& to, const std::string& from, int codePage
     return cd;
 }
 
+// Whether a whole, well-formed UTF-8 sequence starts at offset at: no overlong form, surrogate or
+// value past U+10FFFF (iconv reports those and a character the code page lacks alike).
+bool utf8SequenceAt(std::string_view s, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return true;
+    std::size_t length = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) lo = 0xA0;
+        if (lead == 0xED) hi = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) lo = 0x90;
+        if (lead == 0xF4) hi = 0x8F;
+    } else {
+        return false;
+    }
+    if (at + length > s.size() || byte(at + 1) < lo || byte(at + 1) > hi) return false;
+    for (std::size_t i = 2; i < length; ++i)
+        if ((byte(at + i) & 0xC0) != 0x80) return false;
+    return true;
+}
+
+std::string hexByte(unsigned char b) {
+    const char digits[] = "0123456789abcdef";
+    return std::string("0x") + digits[b >> 4] + digits[b & 15];
+}
+
 std::string convert(iconv_t cd, std::string_view in, int codePage, bool toUtf8) {
     iconv(cd, nullptr, nullptr, nullptr, nullptr); // reset shift state
     std::string out;
@@ -53,6 +85,10 @@ std::string convert(iconv_t cd, std::string_view in, int codePage, bool toUtf8) 
                             "byte " + std::to_string(static_cast<unsigned char>(in[at])) +
                                 " at offset " + std::to_string(at) +
                                 " is not a character of code page " + std::to_string(codePage));
+            if (!utf8SequenceAt(in, at))
+                throw Error(Error::Kind::Encoding, {},
+                            "text at offset " + std::to_string(at) + " is not valid UTF-8 (byte " +
+                                hexByte(static_cast<unsigned char>(in[at])) + ")");
             throw Error(Error::Kind::Encoding, {},
                         "text at offset " + std::to_string(at) +
                             " holds a character that code page " + std::to_string(codePage) +

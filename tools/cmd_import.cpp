@@ -100,6 +100,14 @@ public:
     int refused(const Refusal& r) const {
         return refused("line " + std::to_string(r.line) + ": " + r.error.problem());
     }
+    // A fault of the table: its files could not be written (a full disk, a lock, damage).
+    int tableFailed(const engine::Table& table, const engine::Error& e) const {
+        const std::string why = e.file() == table.path() ? e.problem() : std::string(e.what());
+        std::fprintf(stderr, "ravelda-db: %s: the table could not be written: %s\n",
+                     table.path().c_str(), why.c_str());
+        return stopped();
+    }
+
 private:
     int stopped() const {
         const std::int64_t n = batches_.stored();
@@ -181,7 +189,11 @@ int importCommand(const Words& words) {
         return report.refused(e.problem());
     }
 
-    if (int rc = importRows(reader, *layout, batches, report, size)) return rc;
+    try {
+        if (int rc = importRows(reader, *layout, batches, report, size)) return rc;
+    } catch (const engine::Error& e) {
+        return report.tableFailed(*table, e);
+    }
     if (in->bad()) return report.refused("cannot read the file");
     const std::int64_t stored = batches.stored();
     std::printf("%lld row%s imported into %s\n", static_cast<long long>(stored),

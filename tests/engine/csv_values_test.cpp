@@ -116,7 +116,17 @@ TEST(CsvValues, BadTextIsRefusedWithAReason) {
         const char* reason;
     } cases[] = {
         {field(FieldType::Alpha, 4), "12345", "is 5 bytes long; the field holds 4"},
-        {field(FieldType::Alpha, 9), "\xE2\x82\xAC\xD0\x96", nullptr}, // Zhe: not in cp1252
+        // Zhe: valid UTF-8, but not in cp1252.
+        {field(FieldType::Alpha, 9), "\xE2\x82\xAC\xD0\x96",
+         "text at offset 3 holds a character that code page 1252 cannot store"},
+        // Bytes that are not UTF-8 at all: stray, cut short, overlong, a surrogate, past U+10FFFF.
+        {field(FieldType::Alpha, 9), "Citt\xE0", "text at offset 4 is not valid UTF-8 (byte 0xe0)"},
+        {field(FieldType::Alpha, 9), "\x80", "text at offset 0 is not valid UTF-8 (byte 0x80)"},
+        {field(FieldType::Alpha, 9), "ab\xE2\x82", "text at offset 2 is not valid UTF-8"},
+        {field(FieldType::Alpha, 9), "\xC0\xAF", "text at offset 0 is not valid UTF-8"},
+        {field(FieldType::Alpha, 9), "\xED\xA0\x80", "text at offset 0 is not valid UTF-8"},
+        {field(FieldType::Alpha, 9), "\xF4\x90\x80\x80", "text at offset 0 is not valid UTF-8"},
+        {field(FieldType::Memo, 11), "x\xFFy", "text at offset 1 is not valid UTF-8 (byte 0xff)"},
         {field(FieldType::Short), "32768", "outside the range of a Short field"},
         {field(FieldType::Short), "-32768", "outside the range of a Short field"},
         {field(FieldType::Long), "99999999999999999999", "outside the range of a Long field"},

@@ -1,11 +1,14 @@
 // ravelda-db import of files long enough to be stored in several batches: a refused row stops
 // the import with exactly the rows before it stored (none with --all-or-nothing), and every
-// message names the real cause.
+// message names the real cause: the row, the value, or the table that could not be written.
 #include "tests/support/tempdir.h"
 #include "tests/tools/run_tool.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 namespace fs = std::filesystem;
 using ravelda::test::runTool;
@@ -121,6 +124,8 @@ TEST_F(ToolImport, RefusedValuesNameTheirCause) {
         {"b,Infinity", "line 3, field 'Valore': 'Infinity' is outside the range of a number"},
         {"b,nan", "line 3, field 'Valore': 'nan' is not a number"},
         {"b,-NaN", "line 3, field 'Valore': '-NaN' is not a number"},
+        {"Citt\xFF,1", "line 3, field 'Nome': text at offset 4 is not valid UTF-8 (byte 0xff)"},
+        {"Citt\xC3,1", "line 3, field 'Nome': text at offset 4 is not valid UTF-8 (byte 0xc3)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row);
@@ -133,4 +138,37 @@ TEST_F(ToolImport, RefusedValuesNameTheirCause) {
         EXPECT_TRUE(contains(r.err, "1 row stored before it")) << r.err;
         EXPECT_EQ(dump(path("Misure.DB")), "Nome,Valore\r\na,2.5\r\n");
     }
+}
+
+// A small file system of its own, so that the table's disk fills up.
+class ToolImportFullDisk : public ToolImport {
+protected:
+    void SetUp() override {
+        fs::create_directories(small);
+        if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+            GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here: " << std::strerror(errno);
+        mounted = true;
+    }
+    void TearDown() override {
+        if (mounted) ::umount2(small.c_str(), MNT_DETACH);
+    }
+    fs::path small = dir / "small";
+    bool mounted = false;
+};
+
+TEST_F(ToolImportFullDisk, IsReportedAsTheTableNotWritten) {
+    const std::string keys = keysTable("small/Keys.DB");
+    writeText(dir / "in.csv", kKeysHeader + keysRows(0, kRows));
+    auto r = run({"import", keys, path("in.csv")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(contains(r.err, keys + ": the table could not be written")) << r.err;
+    EXPECT_TRUE(contains(r.err, "No space left on device")) << r.err;
+    EXPECT_FALSE(contains(r.err, "in.csv")) << r.err;
+    // Whole batches went in before the disk filled up, and the table is sound.
+    long long stored = -1;
+    const auto at = r.err.find("import stopped; ");
+    ASSERT_NE(at, std::string::npos) << r.err;
+    ASSERT_EQ(std::sscanf(r.err.c_str() + at, "import stopped; %lld", &stored), 1) << r.err;
+    EXPECT_EQ(dump(keys), kKeysHeader + keysRows(0, static_cast<int>(stored)));
+    EXPECT_EQ(run({"check", keys}).exitCode, 0);
 }
