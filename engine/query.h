@@ -4,8 +4,8 @@
 //
 // Table names. Every .DB file of the folder is one virtual table, reachable by its file name
 // without the extension (Keys) and by its whole file name as a quoted name ("Keys.DB"). Names are
-// matched without regard to ASCII case, as on the systems the tables come from; of two files
-// whose names differ only in case, the first in byte order is the one named. runQuery opens,
+// matched without regard to ASCII case, as on the systems the tables come from; a name that two
+// files answer to (names differing only in case) is refused as ambiguous. runQuery opens,
 // read-only, only the tables its statement names (their fields make the SQL columns), so a table
 // that cannot be opened is reported, with the engine's error, only by a query that names it.
 //
