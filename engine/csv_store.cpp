@@ -23,21 +23,13 @@ bool refusesTheRow(const Error& e) {
 } // namespace
 
 std::optional<RefusedRow> storeRows(Table& table, const std::vector<std::vector<Value>>& rows) {
-    Table::State& s = table.state();
-    s.begin();
     std::size_t at = 0;
     try {
-        for (; at < rows.size(); ++at)
-            s.insertRecord(s.encodeRecord(rows[at]));
-        s.commit();
+        table.state().insertRows(rows, at);
     } catch (const Error& e) {
-        if (s.txn.active) s.abort();
         // A failed commit (at == size) concerns the files, never one row.
         if (at == rows.size() || !refusesTheRow(e)) throw;
         return RefusedRow{at, e};
-    } catch (...) {
-        if (s.txn.active) s.abort();
-        throw;
     }
     return std::nullopt;
 }

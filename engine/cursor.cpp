@@ -377,15 +377,11 @@ void Cursor::insert(const std::vector<Value>& row) {
     Table::State& s = m.s;
     m.refuseInFilter();
     m.cachedCount = -1;
-    s.begin();
     std::pair<unsigned, int> at;
-    try {
-        const Bytes rec = s.encodeRecord(row);
-        at = s.insertRecord(rec);
-        s.commit();
-    } catch (...) {
-        if (s.txn.active) s.abort();
-        throw;
+    {
+        WriteTransaction write(s);
+        at = s.insertRecord(s.encodeRecord(row));
+        write.commit();
     }
     m.gen = s.generation;
     m.setAt(at.first, at.second, s.dbBlock(at.first));
@@ -448,17 +444,14 @@ void Cursor::update(const std::vector<Value>& row, const RowVersion& expected) {
     Table::State& s = m.s;
     m.refuseInFilter();
     m.cachedCount = -1;
-    s.begin();
     std::pair<unsigned, int> at;
-    try {
+    {
+        WriteTransaction write(s);
         const auto where = rowOfVersion(m, expected);
         const BlockPtr oldBlock = s.dbBlock(where.first);
         const Bytes rec = s.encodeRecord(row, recordAt(*oldBlock, s.recordSize, where.second));
         at = s.updateRecord(where.first, where.second, rec);
-        s.commit();
-    } catch (...) {
-        if (s.txn.active) s.abort();
-        throw;
+        write.commit();
     }
     m.gen = s.generation;
     m.setAt(at.first, at.second, s.dbBlock(at.first));
@@ -474,21 +467,18 @@ void Cursor::remove(const RowVersion& expected) {
     Table::State& s = m.s;
     m.refuseInFilter();
     m.cachedCount = -1;
-    s.begin();
     unsigned nextBlock = 0;
     std::pair<unsigned, int> where;
     Bytes removed;
-    try {
+    {
+        WriteTransaction write(s);
         where = rowOfVersion(m, expected);
         const BlockPtr b = s.dbBlock(where.first);
         const std::uint8_t* r = recordAt(*b, s.recordSize, where.second);
         removed.assign(r, r + s.recordSize);
         nextBlock = s.dataHead(*b, where.first).next;
         s.deleteRecord(where.first, where.second);
-        s.commit();
-    } catch (...) {
-        if (s.txn.active) s.abort();
-        throw;
+        write.commit();
     }
     m.gen = s.generation;
     m.bof = m.eof = false;

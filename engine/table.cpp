@@ -109,16 +109,15 @@ std::unique_ptr<Cursor> Table::cursor() {
 }
 
 void Table::insertRows(const std::vector<std::vector<Value>>& rows) {
-    State& s = *state_;
-    s.begin();
-    try {
-        for (const auto& row : rows)
-            s.insertRecord(s.encodeRecord(row));
-        s.commit();
-    } catch (...) {
-        if (s.txn.active) s.abort();
-        throw;
-    }
+    std::size_t at = 0;
+    state_->insertRows(rows, at);
+}
+
+void Table::State::insertRows(const std::vector<std::vector<Value>>& rows, std::size_t& at) {
+    WriteTransaction write(*this);
+    for (at = 0; at < rows.size(); ++at)
+        insertRecord(encodeRecord(rows[at]));
+    write.commit();
 }
 
 void Table::refresh() {

@@ -209,6 +209,9 @@ struct Table::State {
     // --- write.cpp -----------------------------------------------------------------------
     // Each returns the data block and position of the row afterwards.
     std::pair<unsigned, int> insertRecord(const Bytes& record);
+    // Stores the rows in one write, all or none; at tells how far it got (the row refused, or
+    // rows.size() when the failure came with the commit).
+    void insertRows(const std::vector<std::vector<Value>>& rows, std::size_t& at);
     void deleteRecord(unsigned block, int index);
     std::pair<unsigned, int> updateRecord(unsigned block, int index, const Bytes& record);
     // Finds a record with exactly this key: block and index, or block 0.
@@ -223,6 +226,28 @@ struct Table::State {
     Bytes encodeRecord(const std::vector<Value>& row, const std::uint8_t* old = nullptr);
     std::vector<Value> decodeRecord(const std::uint8_t* p);
     Value decodeValue(int field, const std::uint8_t* p);
+};
+
+// One write: begin() when it is made, and abort() when it goes without commit() having
+// succeeded (commit() aborts by itself when it fails). Every write of the engine runs in one.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(Table::State& s) : s_(s) { s_.begin(); }
+    ~WriteTransaction() {
+        if (!s_.txn.active) return;
+        try {
+            s_.abort();
+        } catch (...) {
+            // Re-reading the headers failed; the lock is released and the error that ended the
+            // write is the one to report.
+        }
+    }
+    void commit() { s_.commit(); }
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+private:
+    Table::State& s_;
 };
 
 // Marks one read operation (see readDepth).
