@@ -113,7 +113,7 @@ struct Checker {
                 break;
             }
             const BlockPtr b = s.dbBlock(f);
-            f = le16(b->data());
+            f = le16(b->data() + blk::Next);
         }
         if (seen.size() + freeSeen.size() != h.totalBlocks())
             problem(s.dbPath, std::to_string(h.totalBlocks() - seen.size() - freeSeen.size()) +
@@ -224,10 +224,10 @@ struct Checker {
                 break;
             }
             const BlockPtr b = s.pxBlock(n);
-            if (le16(b->data() + 2) != prev)
+            if (le16(b->data() + blk::Prev) != prev)
                 problem(s.pxPath, "index block " + std::to_string(n) + " links back wrongly");
             prev = n;
-            n = le16(b->data());
+            n = le16(b->data() + blk::Next);
         }
         for (unsigned t : treeBlocks)
             if (!chained.count(t))

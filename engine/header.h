@@ -22,6 +22,12 @@ inline constexpr int RecordSize = 0x00, HeaderSize = 0x02, FileType = 0x04, Bloc
 inline constexpr int FixedSize = 0x58;
 } // namespace hdr
 
+// The head of every data block (.DB) and index block (.PX): the next and previous block of the
+// chain, the "add data size" ((count - 1) * record or entry size, signed), then the records.
+namespace blk {
+inline constexpr int Next = 0, Prev = 2, AddDataSize = 4, Records = 6;
+} // namespace blk
+
 enum class FileKind { Keyed = 0, Index = 1, Unkeyed = 2 };
 
 struct Header {

@@ -534,9 +534,9 @@ Bytes& Table::State::pxBlockForWrite(unsigned n) {
 
 BlockHead Table::State::dataHead(const Bytes& b, unsigned n) const {
     BlockHead h;
-    h.next = le16(b.data());
-    h.prev = le16(b.data() + 2);
-    const int add = static_cast<std::int16_t>(le16(b.data() + 4));
+    h.next = le16(b.data() + blk::Next);
+    h.prev = le16(b.data() + blk::Prev);
+    const int add = static_cast<std::int16_t>(le16(b.data() + blk::AddDataSize));
     if (add < -recordSize || add % recordSize != 0 || add / recordSize + 1 > perBlock)
         throw Error(Error::Kind::Corrupt, dbPath,
                     "block " + std::to_string(n) + " has an invalid record count (" +
@@ -550,9 +550,9 @@ BlockHead Table::State::dataHead(const Bytes& b, unsigned n) const {
 
 BlockHead Table::State::indexHead(const Bytes& b, unsigned n) const {
     BlockHead h;
-    h.next = le16(b.data());
-    h.prev = le16(b.data() + 2);
-    const int add = static_cast<std::int16_t>(le16(b.data() + 4));
+    h.next = le16(b.data() + blk::Next);
+    h.prev = le16(b.data() + blk::Prev);
+    const int add = static_cast<std::int16_t>(le16(b.data() + blk::AddDataSize));
     if (add < -pxEntrySize || add % pxEntrySize != 0 || add / pxEntrySize + 1 > pxPerBlock)
         throw Error(Error::Kind::Corrupt, pxPath,
                     "index block " + std::to_string(n) + " has an invalid entry count");

@@ -197,7 +197,8 @@ struct Table::State {
 
     // Entry i of an index block, and its parts.
     const std::uint8_t* entryAt(const Bytes& b, int i) const {
-        return b.data() + 6 + static_cast<std::size_t>(i) * static_cast<std::size_t>(pxEntrySize);
+        return b.data() + blk::Records +
+               static_cast<std::size_t>(i) * static_cast<std::size_t>(pxEntrySize);
     }
     unsigned entryBlock(const std::uint8_t* e) const;
     unsigned entryCount(const std::uint8_t* e) const;
@@ -275,7 +276,8 @@ std::vector<struct CheckProblem> checkState(Table::State& s);
 
 // The record bytes at index i of a data block.
 inline const std::uint8_t* recordAt(const Bytes& block, int recordSize, int i) {
-    return block.data() + 6 + static_cast<std::size_t>(i) * static_cast<std::size_t>(recordSize);
+    return block.data() + blk::Records +
+           static_cast<std::size_t>(i) * static_cast<std::size_t>(recordSize);
 }
 
 } // namespace ravelda::engine

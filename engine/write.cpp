@@ -13,7 +13,8 @@ namespace {
 using Entry = Bytes; // one .PX entry: key | block | count | 0
 
 void setDataCount(Bytes& b, int count, int recordSize) {
-    putLe16(b.data() + 4, static_cast<std::uint32_t>((count - 1) * recordSize) & 0xFFFF);
+    putLe16(b.data() + blk::AddDataSize,
+            static_cast<std::uint32_t>((count - 1) * recordSize) & 0xFFFF);
 }
 
 struct Writer {
@@ -25,7 +26,7 @@ struct Writer {
         unsigned n = h.freeBlock();
         if (n) {
             const BlockPtr b = s.dbBlock(n);
-            h.setU16(hdr::FreeBlock, le16(b->data()));
+            h.setU16(hdr::FreeBlock, le16(b->data() + blk::Next));
         } else {
             n = h.totalBlocks() + 1;
             if (n > 0xFFFF)
@@ -45,7 +46,7 @@ struct Writer {
         Header& h = s.dbh;
         Bytes& b = s.dbBlockForWrite(n);
         std::fill(b.begin(), b.end(), 0);
-        putLe16(b.data(), h.freeBlock());
+        putLe16(b.data() + blk::Next, h.freeBlock());
         setDataCount(b, 0, s.recordSize);
         h.setU16(hdr::FreeBlock, n);
         h.setU16(hdr::UsedBlocks, h.usedBlocks() - 1);
@@ -56,13 +57,13 @@ struct Writer {
         unsigned next = 0;
         if (after) {
             Bytes& ab = s.dbBlockForWrite(after);
-            next = le16(ab.data());
-            putLe16(ab.data(), n);
+            next = le16(ab.data() + blk::Next);
+            putLe16(ab.data() + blk::Next, n);
         }
-        putLe16(nb.data(), next);
-        putLe16(nb.data() + 2, after);
+        putLe16(nb.data() + blk::Next, next);
+        putLe16(nb.data() + blk::Prev, after);
         if (next)
-            putLe16(s.dbBlockForWrite(next).data() + 2, n);
+            putLe16(s.dbBlockForWrite(next).data() + blk::Prev, n);
         else
             s.dbh.setU16(hdr::LastBlock, n);
         if (!after) s.dbh.setU16(hdr::FirstBlock, n);
@@ -70,13 +71,13 @@ struct Writer {
 
     void unlinkData(unsigned n) {
         const Bytes& b = s.dbBlockForWrite(n);
-        const unsigned next = le16(b.data()), prev = le16(b.data() + 2);
+        const unsigned next = le16(b.data() + blk::Next), prev = le16(b.data() + blk::Prev);
         if (prev)
-            putLe16(s.dbBlockForWrite(prev).data(), next);
+            putLe16(s.dbBlockForWrite(prev).data() + blk::Next, next);
         else
             s.dbh.setU16(hdr::FirstBlock, next);
         if (next)
-            putLe16(s.dbBlockForWrite(next).data() + 2, prev);
+            putLe16(s.dbBlockForWrite(next).data() + blk::Prev, prev);
         else
             s.dbh.setU16(hdr::LastBlock, prev);
     }
@@ -98,7 +99,7 @@ struct Writer {
         unsigned n = h.freeBlock();
         if (n) {
             const BlockPtr b = s.pxBlock(n);
-            h.setU16(hdr::FreeBlock, le16(b->data()));
+            h.setU16(hdr::FreeBlock, le16(b->data() + blk::Next));
         } else {
             n = h.totalBlocks() + 1;
             if (n > 0xFFFF) throw Error(Error::Kind::Unsupported, s.pxPath, "the index is full");
@@ -119,13 +120,13 @@ struct Writer {
         unsigned next = 0;
         if (after) {
             Bytes& ab = s.pxBlockForWrite(after);
-            next = le16(ab.data());
-            putLe16(ab.data(), n);
+            next = le16(ab.data() + blk::Next);
+            putLe16(ab.data() + blk::Next, n);
         }
-        putLe16(nb.data(), next);
-        putLe16(nb.data() + 2, after);
+        putLe16(nb.data() + blk::Next, next);
+        putLe16(nb.data() + blk::Prev, after);
         if (next)
-            putLe16(s.pxBlockForWrite(next).data() + 2, n);
+            putLe16(s.pxBlockForWrite(next).data() + blk::Prev, n);
         else
             h.setU16(hdr::LastBlock, n);
         if (!after) h.setU16(hdr::FirstBlock, n);
@@ -135,19 +136,19 @@ struct Writer {
         Header& h = *s.pxh;
         {
             const Bytes& b = s.pxBlockForWrite(n);
-            const unsigned next = le16(b.data()), prev = le16(b.data() + 2);
+            const unsigned next = le16(b.data() + blk::Next), prev = le16(b.data() + blk::Prev);
             if (prev)
-                putLe16(s.pxBlockForWrite(prev).data(), next);
+                putLe16(s.pxBlockForWrite(prev).data() + blk::Next, next);
             else
                 h.setU16(hdr::FirstBlock, next);
             if (next)
-                putLe16(s.pxBlockForWrite(next).data() + 2, prev);
+                putLe16(s.pxBlockForWrite(next).data() + blk::Prev, prev);
             else
                 h.setU16(hdr::LastBlock, prev);
         }
         Bytes& b = s.pxBlockForWrite(n);
         std::fill(b.begin(), b.end(), 0);
-        putLe16(b.data(), h.freeBlock());
+        putLe16(b.data() + blk::Next, h.freeBlock());
         setDataCount(b, 0, s.pxEntrySize);
         h.setU16(hdr::FreeBlock, n);
         h.setU16(hdr::UsedBlocks, h.usedBlocks() - 1);
@@ -167,7 +168,7 @@ struct Writer {
     void writeEntries(unsigned n, const std::vector<Entry>& entries) {
         Bytes& b = s.pxBlockForWrite(n);
         for (std::size_t i = 0; i < entries.size(); ++i)
-            std::memcpy(b.data() + 6 + i * static_cast<std::size_t>(s.pxEntrySize),
+            std::memcpy(b.data() + blk::Records + i * static_cast<std::size_t>(s.pxEntrySize),
                         entries[i].data(), entries[i].size());
         setDataCount(b, static_cast<int>(entries.size()), s.pxEntrySize);
     }
@@ -234,7 +235,7 @@ struct Writer {
             if (results.size() == 1) {
                 // Most writes change one entry in place: no copy of the block's entries.
                 Bytes& b = s.pxBlockForWrite(step.block);
-                std::memcpy(b.data() + 6 +
+                std::memcpy(b.data() + blk::Records +
                                 static_cast<std::size_t>(step.entry) *
                                     static_cast<std::size_t>(s.pxEntrySize),
                             results.front().data(), results.front().size());
@@ -357,7 +358,7 @@ std::pair<unsigned, int> Table::State::insertRecord(const Bytes& record) {
         const unsigned d = w.allocDataBlock();
         w.linkDataAfter(0, d);
         Bytes& b = dbBlockForWrite(d);
-        std::memcpy(b.data() + 6, record.data(), record.size());
+        std::memcpy(b.data() + blk::Records, record.data(), record.size());
         setDataCount(b, 1, recordSize);
         dbh.setU32(hdr::NumRecords, dbh.numRecords() + 1);
         if (keyed) {
@@ -397,7 +398,7 @@ std::pair<unsigned, int> Table::State::insertRecord(const Bytes& record) {
     std::vector<Bytes> results; // replacement index entries for block d
     if (head.count < perBlock) {
         Bytes& b = dbBlockForWrite(d);
-        std::uint8_t* base = b.data() + 6;
+        std::uint8_t* base = b.data() + blk::Records;
         const std::size_t rs = static_cast<std::size_t>(recordSize);
         std::memmove(base + (static_cast<std::size_t>(pos) + 1) * rs,
                      base + static_cast<std::size_t>(pos) * rs,
@@ -409,7 +410,7 @@ std::pair<unsigned, int> Table::State::insertRecord(const Bytes& record) {
         const unsigned n = w.allocDataBlock();
         w.linkDataAfter(d, n);
         Bytes& nb = dbBlockForWrite(n);
-        std::memcpy(nb.data() + 6, record.data(), record.size());
+        std::memcpy(nb.data() + blk::Records, record.data(), record.size());
         setDataCount(nb, 1, recordSize);
         at = {n, 0};
         if (keyed) results = {w.dataEntry(d), w.dataEntry(n)};
@@ -428,15 +429,17 @@ std::pair<unsigned, int> Table::State::insertRecord(const Bytes& record) {
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
             Bytes& target = i < left ? leftBytes : rightBytes;
             const int j = i < left ? i : i - left;
-            std::memcpy(target.data() + 6 + static_cast<std::size_t>(j * recordSize),
+            std::memcpy(target.data() + blk::Records + static_cast<std::size_t>(j * recordSize),
                         rows[static_cast<std::size_t>(i)], static_cast<std::size_t>(recordSize));
         }
         Bytes& lb = dbBlockForWrite(d);
-        std::memcpy(lb.data() + 6, leftBytes.data() + 6, lb.size() - 6);
+        std::memcpy(lb.data() + blk::Records, leftBytes.data() + blk::Records,
+                    lb.size() - blk::Records);
         setDataCount(lb, left, recordSize);
         w.linkDataAfter(d, n);
         Bytes& rb = dbBlockForWrite(n);
-        std::memcpy(rb.data() + 6, rightBytes.data() + 6, rb.size() - 6);
+        std::memcpy(rb.data() + blk::Records, rightBytes.data() + blk::Records,
+                    rb.size() - blk::Records);
         setDataCount(rb, static_cast<int>(rows.size()) - left, recordSize);
         at =
             pos < left ? std::pair<unsigned, int>{d, pos} : std::pair<unsigned, int>{n, pos - left};
@@ -471,7 +474,7 @@ void Table::State::deleteRecord(unsigned d, int index) {
     if (keyed) txn.pxHeader = true;
     if (head.count > 1) {
         Bytes& b = dbBlockForWrite(d);
-        std::uint8_t* base = b.data() + 6;
+        std::uint8_t* base = b.data() + blk::Records;
         const std::size_t rs = static_cast<std::size_t>(recordSize);
         std::memmove(base + static_cast<std::size_t>(index) * rs,
                      base + static_cast<std::size_t>(index + 1) * rs,
@@ -495,7 +498,9 @@ void Table::State::deleteRecord(unsigned d, int index) {
         }
         Bytes& b1 = dbBlockForWrite(1);
         const Bytes copy = *nb;
-        std::memcpy(b1.data() + 4, copy.data() + 4, b1.size() - 4);
+        // The block keeps its own chain links; the count and records come from the moved block.
+        std::memcpy(b1.data() + blk::AddDataSize, copy.data() + blk::AddDataSize,
+                    b1.size() - blk::AddDataSize);
         w.unlinkData(n);
         w.freeDataBlock(n);
         if (keyed) w.replaceInIndex(path, {});
@@ -514,8 +519,8 @@ std::pair<unsigned, int> Table::State::updateRecord(unsigned d, int index, const
     const std::uint8_t* old = recordAt(*b, recordSize, index);
     if (keyFields == 0 || std::memcmp(old, record.data(), static_cast<std::size_t>(keySize)) == 0) {
         Bytes& wb = dbBlockForWrite(d);
-        std::memcpy(wb.data() + 6 + static_cast<std::size_t>(index * recordSize), record.data(),
-                    record.size());
+        std::memcpy(wb.data() + blk::Records + static_cast<std::size_t>(index * recordSize),
+                    record.data(), record.size());
         return {d, index};
     }
     const auto clash = findKey(record.data());
