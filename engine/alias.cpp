@@ -1,5 +1,6 @@
 // The alias file: where it is, how it reads and how it is rewritten.
 #include "engine/alias.h"
+#include "engine/ascii.h"
 
 #include "engine/error.h"
 
@@ -26,17 +27,6 @@ std::string_view trim(std::string_view s) {
     if (b == std::string_view::npos) return {};
     auto e = s.find_last_not_of(space);
     return s.substr(b, e - b + 1);
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
-        if (ca >= 'A' && ca <= 'Z') ca = ca - 'A' + 'a';
-        if (cb >= 'A' && cb <= 'Z') cb = cb - 'A' + 'a';
-        if (ca != cb) return false;
-    }
-    return true;
 }
 
 [[noreturn]] void ioError(const fs::path& file, const std::string& what) {
@@ -233,7 +223,7 @@ AliasFile AliasFile::loadFile(const fs::path& file) {
 
 int AliasFile::find(std::string_view name) const {
     for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (!lines_[i].name.empty() && equalsIgnoreCase(lines_[i].name, name))
+        if (!lines_[i].name.empty() && equalsIgnoringAsciiCase(lines_[i].name, name))
             return static_cast<int>(i);
     return -1;
 }

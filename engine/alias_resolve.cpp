@@ -1,5 +1,6 @@
 // From an alias and a table name to the table's file, with errors that say what is missing.
 #include "engine/alias.h"
+#include "engine/ascii.h"
 
 #include "engine/error.h"
 
@@ -8,13 +9,6 @@ namespace ravelda::engine {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (auto& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 std::string inQuotes(std::string_view s) {
     std::string out;
@@ -64,9 +58,9 @@ fs::path tableInFolder(const fs::path& folder, std::string_view tableName, bool 
     if (fs::exists(exact, ec)) return exact;
     // Tables copied from DOS or Windows often arrive in another case.
     std::vector<fs::path> matches;
-    std::string want = lower(name.string());
+    std::string want = asciiLower(name.string());
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (lower(it->path().filename().string()) == want) matches.push_back(it->path());
+        if (asciiLower(it->path().filename().string()) == want) matches.push_back(it->path());
     if (matches.size() == 1) return matches.front();
     if (matches.size() > 1) {
         std::string names;

@@ -1,4 +1,5 @@
 #include "engine/collation.h"
+#include "engine/ascii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -72,9 +73,7 @@ Collation::Collation() {
 
 Collation Collation::forSortOrder(const std::string& name, int code, int codePage) {
     Collation c;
-    std::string lower = name;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    const std::string lower = asciiLower(name);
     c.name_ = name.empty() ? (code == 0 ? "ascii" : "code " + std::to_string(code)) : name;
     const auto uni = unicodeTable(codePage == 0 ? 437 : codePage);
     std::array<std::uint16_t, 256> dictionary{};

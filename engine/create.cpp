@@ -1,5 +1,6 @@
 // Creating empty tables: the .DB header, an empty .PX for keyed tables, an empty .MB when there
 // are blob fields, and a .VAL holding the pictures.
+#include "engine/ascii.h"
 #include "engine/bytes.h"
 #include "engine/codepage.h"
 #include "engine/error.h"
@@ -22,12 +23,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 [[noreturn]] void invalid(const std::filesystem::path& path, const std::string& what) {
     throw Error(Error::Kind::InvalidArgument, path, what);
-}
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
 }
 
 struct SortOrderId {
@@ -211,7 +206,8 @@ void Table::create(const std::filesystem::path& path, const std::vector<FieldDef
         const std::string label = "field " + std::to_string(i + 1) + " ('" + f.name + "')";
         if (f.name.empty() || f.name.size() > 25 || f.name.find('\0') != std::string::npos)
             invalid(path, label + ": a field name has 1 to 25 characters");
-        if (!names.insert(lower(f.name)).second) invalid(path, label + ": the name is used twice");
+        if (!names.insert(asciiLower(f.name)).second)
+            invalid(path, label + ": the name is used twice");
         if (!isKnownFieldType(static_cast<std::uint8_t>(f.type)))
             invalid(path, label + ": unknown type");
         const int natural = storedSize(FieldDef{"", f.type, 0});
@@ -248,7 +244,7 @@ void Table::create(const std::filesystem::path& path, const std::vector<FieldDef
     int sortCode = -1;
     std::string sortName;
     for (const auto& so : kSortOrders)
-        if (lower(so.name) == lower(o.sortOrder)) {
+        if (asciiLower(so.name) == asciiLower(o.sortOrder)) {
             sortCode = so.code;
             sortName = so.name;
         }

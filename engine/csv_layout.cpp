@@ -1,4 +1,5 @@
 // Mapping the columns of an imported CSV file onto a table's fields.
+#include "engine/ascii.h"
 #include "engine/csv.h"
 
 #include "engine/error.h"
@@ -6,17 +7,6 @@
 namespace ravelda::engine::csv {
 
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 [[noreturn]] void bad(const std::string& problem) {
     throw Error(Error::Kind::InvalidArgument, {}, problem);
@@ -33,7 +23,7 @@ ImportLayout::ImportLayout(const std::vector<FieldDef>& fields,
         if (name.empty()) bad(col + ": the header names no field");
         int index = -1;
         for (std::size_t f = 0; f < fields.size(); ++f)
-            if (sameName(codec.toUtf8(fields[f].name), name)) {
+            if (equalsIgnoringAsciiCase(codec.toUtf8(fields[f].name), name)) {
                 index = static_cast<int>(f);
                 break;
             }

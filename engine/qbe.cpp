@@ -1,6 +1,7 @@
 // Query by example: the classic QBE text form, a documented subset translated into SQL over the
 // folder's virtual tables (docs/queries.md). Anything beyond the subset is refused by name rather
 // than half-understood.
+#include "engine/ascii.h"
 #include "engine/query.h"
 
 #include <algorithm>
@@ -28,13 +29,6 @@ std::string trim(std::string_view s) {
     while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
         --e;
     return std::string(s.substr(b, e - b));
-}
-
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
 }
 
 // Splits at sep outside double quotes (a backslash escapes the next character inside quotes).
@@ -76,7 +70,7 @@ std::vector<std::string> splitOr(const std::string& cell) {
         }
         if (c == '"') quoted = !quoted;
         const bool wordStart = i == 0 || std::isspace(static_cast<unsigned char>(cell[i - 1]));
-        if (!quoted && wordStart && i + 2 <= cell.size() && upper(cell.substr(i, 2)) == "OR" &&
+        if (!quoted && wordStart && i + 2 <= cell.size() && asciiUpper(cell.substr(i, 2)) == "OR" &&
             (i + 2 == cell.size() || std::isspace(static_cast<unsigned char>(cell[i + 2])))) {
             out.push_back(cur);
             cur.clear();
@@ -140,7 +134,7 @@ std::string firstWord(const std::string& s) {
     std::size_t e = 0;
     while (e < s.size() && (std::isalnum(static_cast<unsigned char>(s[e])) || s[e] == '_'))
         ++e;
-    return upper(s.substr(0, e));
+    return asciiUpper(s.substr(0, e));
 }
 
 void refuseKeyword(const std::string& text) {
@@ -178,11 +172,11 @@ Literal literal(const std::string& text) {
     }
     if (t.find('"') != std::string::npos) malformed("a quote inside the value " + t);
     l.raw = t;
-    if (upper(t) == "TRUE") {
+    if (asciiUpper(t) == "TRUE") {
         l.sql = "1";
         return l;
     }
-    if (upper(t) == "FALSE") {
+    if (asciiUpper(t) == "FALSE") {
         l.sql = "0";
         return l;
     }
@@ -252,7 +246,7 @@ std::string condition(const std::string& column, std::string item, const QueryOp
     if (w == "LIKE") return like(item.substr(4), false);
     if (w == "NOT") {
         const std::string rest = trim(item.substr(3));
-        if (upper(rest) == "BLANK") return column + " IS NOT NULL";
+        if (asciiUpper(rest) == "BLANK") return column + " IS NOT NULL";
         if (firstWord(rest) == "LIKE") return like(rest.substr(4), true);
         const Literal l = literal(rest);
         if (hasPattern(l)) return like(rest, true);
@@ -308,16 +302,16 @@ std::string qbeToSql(const std::string& text, const QueryOptions& options) {
             ++i;
     };
     skipBlank();
-    if (i == all.size() || upper(trim(all[i])) != "QUERY")
+    if (i == all.size() || asciiUpper(trim(all[i])) != "QUERY")
         malformed("the first line must be \"Query\"");
     ++i;
     skipBlank();
-    if (i < all.size() && upper(trim(all[i])).rfind("ANSWER:", 0) == 0) {
+    if (i < all.size() && asciiUpper(trim(all[i])).rfind("ANSWER:", 0) == 0) {
         ++i; // the answer is always a private table
         skipBlank();
     }
     if (i < all.size()) {
-        const std::string w = upper(trim(all[i]));
+        const std::string w = asciiUpper(trim(all[i]));
         if (w.rfind("SORT:", 0) == 0) unsupported("SORT: (sort order lines; use check marks)");
         if (w.rfind("FIELDORDER:", 0) == 0) unsupported("FIELDORDER: (answer field order)");
     }
@@ -342,7 +336,7 @@ std::string qbeToSql(const std::string& text, const QueryOptions& options) {
     std::vector<std::vector<std::string>> rows;
     for (; i < all.size(); ++i) {
         const std::string line = trim(all[i]);
-        if (line.empty() || upper(line) == "ENDQUERY") break;
+        if (line.empty() || asciiUpper(line) == "ENDQUERY") break;
         std::vector<std::string> cells = splitOutsideQuotes(all[i], '|');
         for (auto& c : cells)
             c = trim(c);
@@ -359,7 +353,7 @@ std::string qbeToSql(const std::string& text, const QueryOptions& options) {
     if (rows.empty()) malformed("the table line has no row line under it");
     for (; i < all.size(); ++i) {
         const std::string line = trim(all[i]);
-        if (line.empty() || upper(line) == "ENDQUERY") continue;
+        if (line.empty() || asciiUpper(line) == "ENDQUERY") continue;
         if (line.find('|') != std::string::npos) unsupported("more than one table block (joins)");
         malformed("unexpected text after the table block: " + line);
     }

@@ -1,5 +1,6 @@
 // The rows of a query, stored as a private read-only table.
 #include "engine/query_result.h"
+#include "engine/ascii.h"
 #include "engine/durability.h"
 
 #include "engine/codepage.h"
@@ -23,12 +24,6 @@ struct Blob {
 };
 // One result value as SQLite gave it.
 using Cell = std::variant<std::monostate, std::int64_t, double, std::string, Blob>;
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string numberText(double v) {
     char buf[64];
@@ -243,11 +238,11 @@ std::vector<std::string> resultFieldNames(const std::vector<std::string>& column
         std::string base = encodedPrefix(columnNames[i], codec, kMax).value_or("");
         if (base.empty()) base = "Field" + std::to_string(i + 1);
         std::string name = base;
-        for (int n = 2; used.count(lower(name)); ++n) {
+        for (int n = 2; used.count(asciiLower(name)); ++n) {
             const std::string suffix = "_" + std::to_string(n);
             name = base.substr(0, kMax - suffix.size()) + suffix;
         }
-        used.insert(lower(name));
+        used.insert(asciiLower(name));
         out.push_back(name);
     }
     return out;

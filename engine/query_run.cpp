@@ -1,5 +1,6 @@
 // Running a query: a private SQLite connection over the folder's tables, one statement, its rows
 // materialised into a read-only result table.
+#include "engine/ascii.h"
 #include "engine/query.h"
 #include "engine/query_result.h"
 #include "engine/sql_vtab.h"
@@ -14,12 +15,6 @@
 namespace ravelda::engine {
 
 namespace {
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string quotedName(const std::string& name) {
     std::string out = "\"";
@@ -131,7 +126,8 @@ std::vector<FolderTable> folderTables(const std::filesystem::path& folder) {
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const auto& p = it->path();
-        if (lower(p.extension().string()) == ".db" && it->is_regular_file(ec)) files.push_back(p);
+        if (asciiLower(p.extension().string()) == ".db" && it->is_regular_file(ec))
+            files.push_back(p);
     }
     if (ec) throw Error(Error::Kind::Io, folder, "cannot list the folder: " + ec.message());
     std::sort(files.begin(), files.end(),
@@ -151,7 +147,7 @@ tablesByName(const std::vector<FolderTable>& tables) {
     std::map<std::string, std::vector<std::size_t>> byName;
     for (std::size_t t = 0; t < tables.size(); ++t)
         for (const std::string* name : {&tables[t].stem, &tables[t].name}) {
-            auto& found = byName[lower(*name)];
+            auto& found = byName[asciiLower(*name)];
             if (found.empty() || found.back() != t) found.push_back(t);
         }
     return byName;
@@ -182,8 +178,8 @@ bool attachTable(sqlite3* db, sql::ModuleState& state, const FolderTable& t) {
     if (!exec(db, create, message)) {
         const Error why =
             state.lastError ? *state.lastError : Error(Error::Kind::Corrupt, t.file, message);
-        state.unreadable.insert_or_assign(lower(t.stem), why);
-        state.unreadable.insert_or_assign(lower(t.name), why);
+        state.unreadable.insert_or_assign(asciiLower(t.stem), why);
+        state.unreadable.insert_or_assign(asciiLower(t.name), why);
         state.lastError.reset();
         return false;
     }
@@ -202,7 +198,7 @@ std::string missingTable(const std::string& message) {
     if (message.rfind(noTable, 0) != 0) return "";
     std::string name = message.substr(noTable.size());
     for (const std::string schema : {"main.", "temp."})
-        if (lower(name).rfind(schema, 0) == 0) name = name.substr(schema.size());
+        if (asciiLower(name).rfind(schema, 0) == 0) name = name.substr(schema.size());
     return name;
 }
 
@@ -213,9 +209,9 @@ void attachFolderTables(sqlite3* db, const std::filesystem::path& folder) {
     // Of tables whose names differ only in case, the first takes the names.
     std::set<std::string> used;
     for (const auto& t : folderTables(folder)) {
-        if (used.count(lower(t.stem)) || used.count(lower(t.name))) continue;
-        used.insert(lower(t.stem));
-        used.insert(lower(t.name));
+        if (used.count(asciiLower(t.stem)) || used.count(asciiLower(t.name))) continue;
+        used.insert(asciiLower(t.stem));
+        used.insert(asciiLower(t.name));
         attachTable(db, state, t);
     }
 }
@@ -254,12 +250,12 @@ std::unique_ptr<QueryResult> runQuery(const std::filesystem::path& folder, const
         if (state.lastError) throw *state.lastError;
         const std::string message = sqlite3_errmsg(conn.db);
         const std::string name = missingTable(message);
-        auto it = name.empty() ? byName.end() : byName.find(lower(name));
+        auto it = name.empty() ? byName.end() : byName.find(asciiLower(name));
         if (it == byName.end()) throw Error(Error::Kind::InvalidArgument, {}, message);
         const FolderTable& table = namedTable(folder, tables, it->second, name);
         if (!attached.insert(table.name).second)
             throw Error(Error::Kind::InvalidArgument, {}, message);
-        if (!attachTable(conn.db, state, table)) throw state.unreadable.at(lower(name));
+        if (!attachTable(conn.db, state, table)) throw state.unreadable.at(asciiLower(name));
     }
     sqlite3_set_authorizer(conn.db, authorize, &guard);
     if (!st.stmt) throw Error(Error::Kind::InvalidArgument, {}, "the query is empty");

@@ -1,4 +1,5 @@
 #include "engine/table.h"
+#include "engine/ascii.h"
 
 #include "engine/cursor.h"
 #include "engine/error.h"
@@ -26,13 +27,7 @@ const std::vector<FieldDef>& Table::fields() const {
 int Table::fieldIndex(std::string_view name) const {
     const auto& f = state_->fields;
     for (std::size_t i = 0; i < f.size(); ++i) {
-        const std::string& n = f[i].name;
-        if (n.size() == name.size() &&
-            std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            }))
-            return static_cast<int>(i);
+        if (equalsIgnoringAsciiCase(f[i].name, name)) return static_cast<int>(i);
     }
     return -1;
 }

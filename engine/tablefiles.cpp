@@ -1,4 +1,5 @@
 #include "engine/tablefiles.h"
+#include "engine/ascii.h"
 
 #include "engine/error.h"
 
@@ -7,13 +8,7 @@
 
 namespace ravelda::engine {
 
-namespace {
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-} // namespace
+namespace {} // namespace
 
 bool isSecondaryIndexExtension(const std::string& ext) {
     const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
@@ -34,13 +29,13 @@ TableFiles findTableFiles(const std::filesystem::path& db) {
     t.db = db;
     const auto dir = db.has_parent_path() ? db.parent_path() : std::filesystem::path(".");
     t.journal = dir / (db.filename().string() + "-journal");
-    const std::string stem = lower(db.stem().string());
+    const std::string stem = asciiLower(db.stem().string());
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
         const auto name = entry.path().filename().string();
         const auto dot = name.rfind('.');
-        if (dot == std::string::npos || lower(name.substr(0, dot)) != stem) continue;
-        const std::string ext = lower(name.substr(dot + 1));
+        if (dot == std::string::npos || asciiLower(name.substr(0, dot)) != stem) continue;
+        const std::string ext = asciiLower(name.substr(dot + 1));
         if (ext == "px")
             t.px = entry.path();
         else if (ext == "mb")

@@ -1,4 +1,5 @@
 // ravelda-db create TABLE --fields SPEC [--key N] [--version V] [--code-page N] …
+#include "engine/ascii.h"
 #include "engine/codepage.h"
 #include "engine/error.h"
 #include "engine/table.h"
@@ -12,17 +13,6 @@
 namespace ravelda::tools {
 
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 int versionId(const std::string& v) {
     if (v == "3.5") return 4;
@@ -59,7 +49,8 @@ int createCommand(const Words& words) {
         std::string name = p.substr(0, eq);
         int number = 0;
         for (std::size_t i = 0; i < specs.size(); ++i)
-            if (sameName(specs[i].name, name)) number = static_cast<int>(i) + 1;
+            if (engine::equalsIgnoringAsciiCase(specs[i].name, name))
+                number = static_cast<int>(i) + 1;
         if (number == 0)
             throw UsageError(std::string("--picture '") + p + "': no field '" + name +
                              "' in --fields");
