@@ -388,9 +388,8 @@ void Table::State::rollbackIfHot(bool haveExclusive) {
 }
 
 bool Table::State::revalidate() {
-    // A writer changes the header (its change count) before anything else, so an unchanged
-    // header means no write has touched the files since, finished or not.
-    if (currentSignature() == signature) return false;
+    // Any write, finished or not, changes the stamp or (ours, first of all) the header.
+    if (!mayHaveChanged()) return false;
     rollbackIfHot(txn.active);
     loadStructure(false);
     return true;
