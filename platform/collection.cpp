@@ -3,6 +3,7 @@
 #include "platform/exceptions.h"
 #include "platform/properties.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 
 RAVELDA_DEFINE_CLASS(TCollectionItem) {}
@@ -68,13 +69,10 @@ TCollectionItem* TCollection::Items(int Index) const {
 TCollectionItem* TCollection::Add() {
     creating_ = true;
     TCollectionItem* item = nullptr;
-    try {
+    {
+        const auto created = qScopeGuard([this] { creating_ = false; });
         item = itemClass_->CreateItem(this);
-    } catch (...) {
-        creating_ = false;
-        throw;
     }
-    creating_ = false;
     Changed();
     return item;
 }
@@ -83,15 +81,11 @@ TCollectionItem* TCollection::Insert(int Index) {
     if (Index < 0 || Index > Count())
         throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
     BeginUpdate();
-    TCollectionItem* item = nullptr;
-    try {
-        item = Add();
-        item->SetIndex(Index);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+    TCollectionItem* item = Add();
+    item->SetIndex(Index);
+    endUpdate.dismiss();
+    EndUpdate(); // here, not in the guard: OnChange may raise
     return item;
 }
 
@@ -115,15 +109,12 @@ void TCollection::Assign(const TPersistent* Source) {
     }
     if (src == this) return;
     BeginUpdate();
-    try {
-        Clear();
-        for (TCollectionItem* item : src->items_)
-            Add()->Assign(item);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+    Clear();
+    for (TCollectionItem* item : src->items_)
+        Add()->Assign(item);
+    endUpdate.dismiss();
+    EndUpdate(); // here, not in the guard: OnChange may raise
 }
 
 QString TCollection::GetNamePath() const {

@@ -5,6 +5,8 @@
 #include "platform/properties.h"
 #include "platform/wincontrol.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 const bool kEnumsRegistered = [] {
@@ -220,13 +222,8 @@ void TControl::FontChanged() {
 void TControl::TakeParentFont() {
     if (!parent_) return;
     fromParentFont_ = true;
-    try {
-        font_->Assign(parent_->Font());
-    } catch (...) {
-        fromParentFont_ = false;
-        throw;
-    }
-    fromParentFont_ = false;
+    const auto fromParent = qScopeGuard([this] { fromParentFont_ = false; });
+    font_->Assign(parent_->Font());
 }
 
 void TControl::SetParentFont(bool Value) {

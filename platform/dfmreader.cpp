@@ -5,6 +5,7 @@
 #include "platform/properties.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <vector>
 
 namespace {
@@ -44,37 +45,35 @@ public:
         CheckRootClass(desc);
         root_->SetLoadingState(true);
         root_->SetReadingState(true);
-        try {
-            if (!desc.name.isEmpty()) SetRootName(desc);
-            ApplyProperties(root_, desc.properties, RootLabel());
-            for (const TDfmObject& child : desc.children)
-                ReadChild(child, root_);
-            ResolveFixups();
-        } catch (...) {
+        auto undoRead = qScopeGuard([this] {
             // Leave the root as it was: free what this read created, last first.
             for (auto it = created_.rbegin(); it != created_.rend(); ++it)
                 delete *it;
             created_.clear();
             root_->SetReadingState(false);
             root_->SetLoadingState(false);
-            throw;
-        }
+        });
+        if (!desc.name.isEmpty()) SetRootName(desc);
+        ApplyProperties(root_, desc.properties, RootLabel());
+        for (const TDfmObject& child : desc.children)
+            ReadChild(child, root_);
+        ResolveFixups();
+        undoRead.dismiss();
         root_->SetReadingState(false);
         for (TComponent* c : created_)
             c->SetReadingState(false);
         std::vector<TComponent*> loaded;
         loaded.push_back(root_);
         loaded.insert(loaded.end(), created_.begin(), created_.end());
-        try {
-            for (TComponent* c : loaded) {
-                c->Loaded();
-                c->SetLoadingState(false);
-            }
-        } catch (...) {
+        auto endLoading = qScopeGuard([&loaded] {
             for (TComponent* c : loaded)
                 c->SetLoadingState(false);
-            throw;
+        });
+        for (TComponent* c : loaded) {
+            c->Loaded();
+            c->SetLoadingState(false);
         }
+        endLoading.dismiss();
     }
 
 private:
@@ -331,24 +330,21 @@ private:
             if (!coll)
                 Fail(p.line, QStringLiteral("Property %1 holds no collection").arg(info.Name));
             coll->BeginUpdate();
-            try {
-                coll->Clear();
-                int index = 0;
-                for (const TDfmItem& item : v.collection) {
-                    TCollectionItem* it = nullptr;
-                    try {
-                        it = coll->Add();
-                    } catch (const Exception& e) {
-                        Fail(item.line, e.Message());
-                    }
-                    ApplyProperties(it, item.properties,
-                                    QStringLiteral("%1.%2[%3]").arg(label, info.Name).arg(index++));
+            auto endUpdate = qScopeGuard([coll] { coll->EndUpdate(); });
+            coll->Clear();
+            int index = 0;
+            for (const TDfmItem& item : v.collection) {
+                TCollectionItem* it = nullptr;
+                try {
+                    it = coll->Add();
+                } catch (const Exception& e) {
+                    Fail(item.line, e.Message());
                 }
-            } catch (...) {
-                coll->EndUpdate();
-                throw;
+                ApplyProperties(it, item.properties,
+                                QStringLiteral("%1.%2[%3]").arg(label, info.Name).arg(index++));
             }
-            coll->EndUpdate();
+            endUpdate.dismiss();
+            coll->EndUpdate(); // here, not in the guard: OnChange may raise
             return;
         }
         case TPropKind::Object:

@@ -3,6 +3,7 @@
 #include "platform/exceptions.h"
 #include "platform/properties.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 
 RAVELDA_DEFINE_CLASS(TStrings) {}
@@ -54,14 +55,11 @@ int TStrings::AddObject(const QString& S, TObject* AObject) {
 void TStrings::AddStrings(const TStrings& Source) {
     std::vector<Item> copy = Source.items_; // Source may be this list
     BeginUpdate();
-    try {
-        for (const Item& it : copy)
-            AddObject(it.S, it.Object);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+    for (const Item& it : copy)
+        AddObject(it.S, it.Object);
+    endUpdate.dismiss();
+    EndUpdate(); // here, not in the guard: OnChange may raise
 }
 
 void TStrings::Insert(int Index, const QString& S) {
@@ -180,24 +178,21 @@ QString TStrings::Text() const {
 
 void TStrings::SetText(const QString& Value) {
     BeginUpdate();
-    try {
-        Clear();
-        int start = 0;
-        const int n = Value.size();
-        while (start < n) {
-            int i = start;
-            while (i < n && Value[i] != QLatin1Char('\n') && Value[i] != QLatin1Char('\r'))
-                ++i;
-            Add(Value.mid(start, i - start));
-            if (i < n && Value[i] == QLatin1Char('\r')) ++i;
-            if (i < n && Value[i] == QLatin1Char('\n')) ++i;
-            start = i;
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+    Clear();
+    int start = 0;
+    const int n = Value.size();
+    while (start < n) {
+        int i = start;
+        while (i < n && Value[i] != QLatin1Char('\n') && Value[i] != QLatin1Char('\r'))
+            ++i;
+        Add(Value.mid(start, i - start));
+        if (i < n && Value[i] == QLatin1Char('\r')) ++i;
+        if (i < n && Value[i] == QLatin1Char('\n')) ++i;
+        start = i;
     }
-    EndUpdate();
+    endUpdate.dismiss();
+    EndUpdate(); // here, not in the guard: OnChange may raise
 }
 
 QString TStrings::CommaText() const {
@@ -221,51 +216,48 @@ QString TStrings::CommaText() const {
 
 void TStrings::SetCommaText(const QString& Value) {
     BeginUpdate();
-    try {
-        Clear();
-        const int n = Value.size();
-        int i = 0;
-        auto skipBlanks = [&] {
-            while (i < n && Value[i].unicode() <= ' ')
-                ++i;
-        };
-        skipBlanks();
-        while (i < n) {
-            QString item;
-            if (Value[i] == QLatin1Char('"')) {
-                ++i;
-                while (i < n) {
-                    if (Value[i] == QLatin1Char('"')) {
-                        if (i + 1 < n && Value[i + 1] == QLatin1Char('"')) {
-                            item += QLatin1Char('"');
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
+    auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+    Clear();
+    const int n = Value.size();
+    int i = 0;
+    auto skipBlanks = [&] {
+        while (i < n && Value[i].unicode() <= ' ')
+            ++i;
+    };
+    skipBlanks();
+    while (i < n) {
+        QString item;
+        if (Value[i] == QLatin1Char('"')) {
+            ++i;
+            while (i < n) {
+                if (Value[i] == QLatin1Char('"')) {
+                    if (i + 1 < n && Value[i + 1] == QLatin1Char('"')) {
+                        item += QLatin1Char('"');
+                        i += 2;
+                        continue;
                     }
-                    item += Value[i++];
+                    ++i;
+                    break;
                 }
-                // Characters after the closing quote up to the separator belong to the item.
-                while (i < n && Value[i].unicode() > ' ' && Value[i] != QLatin1Char(','))
-                    item += Value[i++];
-            } else {
-                while (i < n && Value[i].unicode() > ' ' && Value[i] != QLatin1Char(','))
-                    item += Value[i++];
+                item += Value[i++];
             }
-            Add(item);
-            skipBlanks();
-            if (i < n && Value[i] == QLatin1Char(',')) {
-                ++i;
-                skipBlanks();
-                if (i == n) Add(QString());
-            }
+            // Characters after the closing quote up to the separator belong to the item.
+            while (i < n && Value[i].unicode() > ' ' && Value[i] != QLatin1Char(','))
+                item += Value[i++];
+        } else {
+            while (i < n && Value[i].unicode() > ' ' && Value[i] != QLatin1Char(','))
+                item += Value[i++];
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
+        Add(item);
+        skipBlanks();
+        if (i < n && Value[i] == QLatin1Char(',')) {
+            ++i;
+            skipBlanks();
+            if (i == n) Add(QString());
+        }
     }
-    EndUpdate();
+    endUpdate.dismiss();
+    EndUpdate(); // here, not in the guard: OnChange may raise
 }
 
 QStringList TStrings::ToStringList() const {
@@ -278,15 +270,12 @@ QStringList TStrings::ToStringList() const {
 
 void TStrings::SetStrings(const QStringList& lines) {
     BeginUpdate();
-    try {
-        Clear();
-        for (const QString& s : lines)
-            Add(s);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+    Clear();
+    for (const QString& s : lines)
+        Add(s);
+    endUpdate.dismiss();
+    EndUpdate(); // here, not in the guard: OnChange may raise
 }
 
 void TStrings::Assign(const TPersistent* Source) {
@@ -294,16 +283,13 @@ void TStrings::Assign(const TPersistent* Source) {
         if (src == this) return;
         std::vector<Item> copy = src->items_;
         BeginUpdate();
-        try {
-            Clear();
-            separator_ = src->separator_;
-            for (const Item& it : copy)
-                AddObject(it.S, it.Object);
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+        Clear();
+        separator_ = src->separator_;
+        for (const Item& it : copy)
+            AddObject(it.S, it.Object);
+        endUpdate.dismiss();
+        EndUpdate(); // here, not in the guard: OnChange may raise
         return;
     }
     TPersistent::Assign(Source);

@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QToolTip>
 #include <algorithm>
 
@@ -332,13 +333,8 @@ void TWinControl::Realign() {
     if (IsLoading() || IsDestroying() || aligning_ > 0) return;
     TRect r = ClientRect();
     ++aligning_;
-    try {
-        AlignControls(nullptr, r);
-    } catch (...) {
-        --aligning_;
-        throw;
-    }
-    --aligning_;
+    const auto unalign = qScopeGuard([this] { --aligning_; });
+    AlignControls(nullptr, r);
 }
 
 void TWinControl::AlignControls(TControl*, TRect& Rect) {
@@ -683,17 +679,14 @@ void TWinControl::ShowHintAt(const QPoint& pos, const QPoint& globalPos) {
 void TWinControl::ChangeScale(int M, int D) {
     if (M == D) return;
     ++aligning_;
-    try {
+    {
+        const auto unalign = qScopeGuard([this] { --aligning_; });
         const std::vector<TControl*> children = controls_;
         for (TControl* c : children)
             c->ChangeScale(M, D);
         TControl::ChangeScale(M, D);
-    } catch (...) {
-        --aligning_;
-        throw;
     }
-    --aligning_;
-    Realign();
+    Realign(); // once, after the scaling: it does nothing while aligning_ is raised
 }
 
 void TWinControl::Loaded() {
