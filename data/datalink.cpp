@@ -4,6 +4,7 @@
 #include "data/dataset.h"
 #include "data/datasource.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 
 TDataLink::TDataLink() = default;
@@ -63,13 +64,8 @@ bool TDataLink::Edit() {
 void TDataLink::UpdateRecord() {
     if (updating_) return;
     updating_ = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        updating_ = false;
-        throw;
-    }
-    updating_ = false;
+    const auto updated = qScopeGuard([this] { updating_ = false; });
+    UpdateData();
 }
 
 void TDataLink::DataSetScrolled(int Distance) {

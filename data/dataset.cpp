@@ -7,6 +7,7 @@
 #include "platform/properties.h"
 #include "platform/strings.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 #include <set>
 
@@ -95,23 +96,7 @@ void TDataSet::SetActive(bool Value) {
 }
 
 void TDataSet::OpenCursor() {
-    try {
-        fieldDefs_.Clear();
-        InternalOpen();
-        BindFields();
-        int wanted = 1;
-        for (TDataSource* source : dataSources_)
-            for (int i = 0; i < source->DataLinkCount(); ++i)
-                wanted = std::max(wanted, source->DataLinks(i)->BufferCount());
-        buffers_.clear();
-        bufferCount_ = wanted;
-        AllocateBuffers(wanted);
-        ClearBuffers();
-        InternalFirst();
-        GetNextRecords();
-        bof_ = true;
-        eof_ = recordCount_ == 0;
-    } catch (...) {
+    auto undoOpen = qScopeGuard([this] {
         try {
             InternalClose();
         } catch (...) {
@@ -122,8 +107,23 @@ void TDataSet::OpenCursor() {
         bufferCount_ = 1;
         recordCount_ = 0;
         AllocateBuffers(1);
-        throw;
-    }
+    });
+    fieldDefs_.Clear();
+    InternalOpen();
+    BindFields();
+    int wanted = 1;
+    for (TDataSource* source : dataSources_)
+        for (int i = 0; i < source->DataLinkCount(); ++i)
+            wanted = std::max(wanted, source->DataLinks(i)->BufferCount());
+    buffers_.clear();
+    bufferCount_ = wanted;
+    AllocateBuffers(wanted);
+    ClearBuffers();
+    InternalFirst();
+    GetNextRecords();
+    bof_ = true;
+    eof_ = recordCount_ == 0;
+    undoOpen.dismiss();
 }
 
 void TDataSet::CloseCursor() {

@@ -5,6 +5,7 @@
 #include "data/datasource.h"
 #include "data/fields.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 
 void TDataSet::AllocateBuffers(int Count) {
@@ -235,19 +236,15 @@ void TDataSet::CalculateFields(TRecordBuffer& Buffer) {
     calcBuffer_ = &Buffer;
     stateBeforeCalc_ = state_;
     state_ = dsCalcFields;
-    try {
-        for (TField* field : fields_)
-            if (field->FieldKind() != fkData && field->Slot() >= 0)
-                Buffer.Values[static_cast<size_t>(field->Slot())] = QVariant();
-        CalculateLookupFields();
-        DoOnCalcFields();
-    } catch (...) {
+    const auto restore = qScopeGuard([this] {
         state_ = stateBeforeCalc_;
         calcBuffer_ = nullptr;
-        throw;
-    }
-    state_ = stateBeforeCalc_;
-    calcBuffer_ = nullptr;
+    });
+    for (TField* field : fields_)
+        if (field->FieldKind() != fkData && field->Slot() >= 0)
+            Buffer.Values[static_cast<size_t>(field->Slot())] = QVariant();
+    CalculateLookupFields();
+    DoOnCalcFields();
 }
 
 void TDataSet::DoOnCalcFields() {

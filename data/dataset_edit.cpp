@@ -3,6 +3,8 @@
 
 #include "data/fields.h"
 
+#include <QScopeGuard>
+
 void TDataSet::CheckCanModifyOrRaise() const {
     if (!CanModify()) DatabaseError(QString::fromLatin1(dbtext::DataSetReadOnly));
 }
@@ -50,16 +52,15 @@ void TDataSet::BeginInsertAppend() {
 
 void TDataSet::EndInsertAppend() {
     SetState(dsInsert);
-    try {
-        Fire(OnNewRecord, this);
-    } catch (...) {
-        // A failing OnNewRecord leaves the new row in place to be cancelled or completed.
+    const auto settle = [this] {
         modified_ = false;
         DataEvent(deDataSetChange, 0);
-        throw;
-    }
-    modified_ = false;
-    DataEvent(deDataSetChange, 0);
+    };
+    // A failing OnNewRecord leaves the new row in place to be cancelled or completed.
+    auto settleOnFailure = qScopeGuard(settle);
+    Fire(OnNewRecord, this);
+    settleOnFailure.dismiss();
+    settle(); // here, not in the guard: a data link may raise
     Fire(AfterInsert, this);
     Fire(AfterScroll, this);
 }

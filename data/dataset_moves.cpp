@@ -3,21 +3,32 @@
 
 #include "data/fields.h"
 
+#include <QScopeGuard>
+
+namespace {
+// First and Last refill the window from one end: that end's flag is set and the links hear of the
+// change also when the fetch fails.
+template <class Fetch> void RefillFromEnd(TDataSet& DataSet, bool& AtEnd, Fetch fetch) {
+    const auto settle = [&] {
+        AtEnd = true;
+        DataSet.DataEvent(deDataSetChange, 0);
+    };
+    auto settleOnFailure = qScopeGuard(settle);
+    fetch();
+    settleOnFailure.dismiss();
+    settle(); // here, not in the guard: a data link may raise
+}
+} // namespace
+
 void TDataSet::First() {
     CheckBrowseMode();
     Fire(BeforeScroll, this);
     ClearBuffers();
-    try {
+    RefillFromEnd(*this, bof_, [this] {
         InternalFirst();
         GetNextRecord();
         GetNextRecords();
-    } catch (...) {
-        bof_ = true;
-        DataEvent(deDataSetChange, 0);
-        throw;
-    }
-    bof_ = true;
-    DataEvent(deDataSetChange, 0);
+    });
     Fire(AfterScroll, this);
 }
 
@@ -25,17 +36,11 @@ void TDataSet::Last() {
     CheckBrowseMode();
     Fire(BeforeScroll, this);
     ClearBuffers();
-    try {
+    RefillFromEnd(*this, eof_, [this] {
         InternalLast();
         GetPriorRecord();
         GetPriorRecords();
-    } catch (...) {
-        eof_ = true;
-        DataEvent(deDataSetChange, 0);
-        throw;
-    }
-    eof_ = true;
-    DataEvent(deDataSetChange, 0);
+    });
     Fire(AfterScroll, this);
 }
 
@@ -49,42 +54,40 @@ int TDataSet::MoveBy(int Distance) {
         bof_ = false;
         eof_ = false;
         int slide = 0;
-        try {
-            while (Distance > 0) {
-                if (activeRecord_ < recordCount_ - 1) {
-                    ++activeRecord_;
-                } else {
-                    const bool full = recordCount_ >= bufferCount_;
-                    if (!GetNextRecord()) {
-                        eof_ = true;
-                        break;
-                    }
-                    if (full) --slide;
-                    activeRecord_ = recordCount_ - 1;
+        const auto scrolled = [this, &slide] { DataEvent(deDataSetScroll, slide); };
+        auto scrolledOnFailure = qScopeGuard(scrolled);
+        while (Distance > 0) {
+            if (activeRecord_ < recordCount_ - 1) {
+                ++activeRecord_;
+            } else {
+                const bool full = recordCount_ >= bufferCount_;
+                if (!GetNextRecord()) {
+                    eof_ = true;
+                    break;
                 }
-                --Distance;
-                ++moved;
+                if (full) --slide;
+                activeRecord_ = recordCount_ - 1;
             }
-            while (Distance < 0) {
-                if (activeRecord_ > 0) {
-                    --activeRecord_;
-                } else {
-                    const bool full = recordCount_ >= bufferCount_;
-                    if (!GetPriorRecord()) {
-                        bof_ = true;
-                        break;
-                    }
-                    if (full) ++slide;
-                    activeRecord_ = 0;
-                }
-                ++Distance;
-                --moved;
-            }
-        } catch (...) {
-            DataEvent(deDataSetScroll, slide);
-            throw;
+            --Distance;
+            ++moved;
         }
-        DataEvent(deDataSetScroll, slide);
+        while (Distance < 0) {
+            if (activeRecord_ > 0) {
+                --activeRecord_;
+            } else {
+                const bool full = recordCount_ >= bufferCount_;
+                if (!GetPriorRecord()) {
+                    bof_ = true;
+                    break;
+                }
+                if (full) ++slide;
+                activeRecord_ = 0;
+            }
+            ++Distance;
+            --moved;
+        }
+        scrolledOnFailure.dismiss();
+        scrolled(); // here, not in the guard: a data link may raise
         Fire(AfterScroll, this);
     }
     return moved;

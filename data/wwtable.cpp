@@ -7,6 +7,7 @@
 #include "platform/properties.h"
 #include "platform/strings.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 
 namespace {
@@ -145,18 +146,15 @@ void TwwTable::InternalOpen() {
         SetMasterFields(QString());
     }
     openingCursor_ = true;
-    try {
+    {
+        const auto opened = qScopeGuard([this] { openingCursor_ = false; });
         TTable::InternalOpen();
         // Preparing the cursor: the row filters the properties ask for.
         // A text that cannot be read is told, not passed over: the rows would all show.
         if (!CombinedFilter().isEmpty() && InstallExpressionFilter() == TFilterInstall::Failed)
             MessageDlg(QStringLiteral("Fail to set filter"), mtWarning, TMsgDlgButtons{mbOK});
         if (onFilter_) InstallRecordFilter();
-    } catch (...) {
-        openingCursor_ = false;
-        throw;
     }
-    openingCursor_ = false;
     paradoxOpen_ = IsParadox();
 }
 

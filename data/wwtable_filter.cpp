@@ -11,6 +11,8 @@
 #include "platform/screen.h"
 #include "platform/strings.h"
 
+#include <QScopeGuard>
+
 namespace engine = ravelda::engine;
 
 QString TwwTable::CombinedFilter() const {
@@ -147,7 +149,11 @@ bool TwwTable::FilterRow(const std::vector<engine::Value>& Row) {
         return true;
     bool accept = true;
     inFilter_ = true;
-    try {
+    {
+        const auto filtered = qScopeGuard([this] {
+            SetFilterBuffer(nullptr);
+            inFilter_ = false;
+        });
         ReadValues(Row, filterRow_);
         filterRow_.Bookmark.Clear();
         filterRow_.Flag = bfCurrent;
@@ -155,13 +161,7 @@ bool TwwTable::FilterRow(const std::vector<engine::Value>& Row) {
         SetFilterBuffer(&filterRow_);
         const TwwTableFilterEvent handler = onFilter_; // the handler may replace itself
         handler(this, accept);
-    } catch (...) {
-        SetFilterBuffer(nullptr);
-        inFilter_ = false;
-        throw;
     }
-    SetFilterBuffer(nullptr);
-    inFilter_ = false;
 
     if (onFilterOptions_.Contains(ofoShowHourGlass) && !hourGlass_ && !accept) {
         if (Screen()->Cursor() != crHourGlass) Screen()->SetCursor(crHourGlass);
