@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 static const bool raveldaLocateMatchTypeEnum = RegisterEnum<TwwLocateMatchType>(
@@ -80,27 +81,24 @@ bool TwwLocateDialog::ScanFrom(bool FromFirst) {
     const TBookmark start = ds.GetBookmark();
     bool found = false;
     ds.DisableControls();
-    try {
-        bool onRow = !ds.IsEmpty();
-        if (FromFirst)
-            ds.First();
-        else
-            onRow = onRow && ds.MoveBy(1) != 0;
-        while (onRow) {
-            const bool hit = wanted.isValid() ? (!field->IsNull() && field->Value() == wanted)
-                                              : Matches(field->AsString());
-            if (hit) {
-                found = true;
-                break;
-            }
-            onRow = ds.MoveBy(1) != 0;
+    auto enableControls = qScopeGuard([&ds] { ds.EnableControls(); });
+    bool onRow = !ds.IsEmpty();
+    if (FromFirst)
+        ds.First();
+    else
+        onRow = onRow && ds.MoveBy(1) != 0;
+    while (onRow) {
+        const bool hit = wanted.isValid() ? (!field->IsNull() && field->Value() == wanted)
+                                          : Matches(field->AsString());
+        if (hit) {
+            found = true;
+            break;
         }
-        if (!found && !start.IsEmpty()) ds.GotoBookmark(start);
-    } catch (...) {
-        ds.EnableControls();
-        throw;
+        onRow = ds.MoveBy(1) != 0;
     }
-    ds.EnableControls();
+    if (!found && !start.IsEmpty()) ds.GotoBookmark(start);
+    enableControls.dismiss();
+    ds.EnableControls(); // here, not in the guard: a data link may raise
     return found;
 }
 
