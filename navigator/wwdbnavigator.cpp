@@ -9,6 +9,7 @@
 #include "platform/imagelist.h"
 #include "platform/properties.h"
 
+#include <QScopeGuard>
 #include <QWidget>
 
 RAVELDA_DEFINE_CLASS(TwwDBNavigator) {
@@ -264,12 +265,9 @@ void TwwDBNavigator::Paint() {
     painted_ = true;
     if (first && buttons_->Count() == 0 && !IsLoading() && !IsDestroying()) {
         creatingDefaultSet_ = true;
-        try {
-            buttons_->CreateDefaultSet();
-        } catch (...) {
-            creatingDefaultSet_ = false;
-            throw;
-        }
+        auto notCreating = qScopeGuard([this] { creatingDefaultSet_ = false; });
+        buttons_->CreateDefaultSet();
+        notCreating.dismiss();
         if (Width() == 1 && buttons_->Count() > 0) {
             SetBounds(Left(), Top(), TotalButtonWidth(), buttons_->Buttons(0)->Height());
             if (Parent()) Parent()->Invalidate();

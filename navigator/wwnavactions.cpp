@@ -5,17 +5,16 @@
 #include "navigator/wwnavstyles.h"
 #include "platform/messagebox.h"
 
+#include <QScopeGuard>
+
 #include <climits>
 #include <cstdlib>
 
 void TwwNavButton::Click() {
-    try {
-        TwwSpeedButton::Click();
-        RunAction();
-    } catch (...) {
-        StopRepeat();
-        throw;
-    }
+    auto stopRepeat = qScopeGuard([this] { StopRepeat(); });
+    TwwSpeedButton::Click();
+    RunAction();
+    stopRepeat.dismiss();
 }
 
 void TwwNavButton::RunAction() {

@@ -3,6 +3,7 @@
 #include "platform/exceptions.h"
 #include "platform/properties.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 #include <vector>
 
@@ -117,24 +118,23 @@ TwwNavButton* TwwNavButtons::AddButton(TwwNavButtonStyle Style, TwwCustomDialog*
     TwwDBNavigator* nav = navigator_;
     BeginUpdate();
     TwwNavButton* b = nullptr;
-    try {
-        b = new TwwNavButton(nav->Owner());
-        b->container_ = this;
-        b->SetParent(nav);
-        b->SetIndex(Count() - 1);
-        b->SetStyle(Style);
-        b->UpdateButtonState(ucGeneral);
-        b->SetFlat(nav->Flat());
-        if (IsDialogStyle(Style)) b->SetDialog(Dialog);
-        b->SetHint(b->DefaultHint());
-        if (nav->IsDesigning()) b->NameFromStyle();
-        b->UpdateButtonState(ucGeneral);
-    } catch (...) {
+    auto undoAdd = qScopeGuard([this, &b] {
         EndUpdate();
         delete b;
-        throw;
-    }
-    EndUpdate();
+    });
+    b = new TwwNavButton(nav->Owner());
+    b->container_ = this;
+    b->SetParent(nav);
+    b->SetIndex(Count() - 1);
+    b->SetStyle(Style);
+    b->UpdateButtonState(ucGeneral);
+    b->SetFlat(nav->Flat());
+    if (IsDialogStyle(Style)) b->SetDialog(Dialog);
+    b->SetHint(b->DefaultHint());
+    if (nav->IsDesigning()) b->NameFromStyle();
+    b->UpdateButtonState(ucGeneral);
+    undoAdd.dismiss();
+    EndUpdate(); // here, not in the guard: it is virtual and may raise
     Arrange();
     if (!b->Fits()) nav->GrowToFit();
     return b;
@@ -142,14 +142,11 @@ TwwNavButton* TwwNavButtons::AddButton(TwwNavButtonStyle Style, TwwCustomDialog*
 
 void TwwNavButtons::AddDialogButtons() {
     BeginUpdate();
-    try {
-        for (int s = nbsFilterDialog; s <= nbsSearchDialog; ++s)
-            AddButton(static_cast<TwwNavButtonStyle>(s), nullptr);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+    for (int s = nbsFilterDialog; s <= nbsSearchDialog; ++s)
+        AddButton(static_cast<TwwNavButtonStyle>(s), nullptr);
+    endUpdate.dismiss();
+    EndUpdate(); // here, not in the guard: it is virtual and may raise
     Relayout();
 }
 
@@ -160,14 +157,11 @@ void TwwNavButtons::RemoveAll() {
 
 void TwwNavButtons::CreateDefaultSet() {
     BeginUpdate();
-    try {
-        for (TwwNavButtonStyle s : kDefaultSet)
-            AddButton(s, nullptr);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+    for (TwwNavButtonStyle s : kDefaultSet)
+        AddButton(s, nullptr);
+    endUpdate.dismiss();
+    EndUpdate(); // here, not in the guard: it is virtual and may raise
 }
 
 void TwwNavButtons::UpdateAll(TwwUpdateCause Cause) {

@@ -6,6 +6,8 @@
 #include "platform/exceptions.h"
 #include "platform/properties.h"
 
+#include <QScopeGuard>
+
 namespace {
 // The dialog style of a dialog class (or of the nearest such ancestor): "nbs" + the class name
 // without "Tww"; -1 when it has none.
@@ -56,19 +58,15 @@ TwwCustomDialog* TwwNavButton::FindOrCreateDialog() {
     }
     auto* d = dynamic_cast<TwwCustomDialog*>(cls->CreateComponent(owner));
     if (!d) throw EInvalidOperation(QStringLiteral("%1 is not a dialog").arg(className));
-    try {
-        if (style_ == nbsSearchDialog) {
-            if (IsPublishedProp(d, QStringLiteral("SearchTable")))
-                SetPropValue(d, QStringLiteral("SearchTable"),
-                             QVariant::fromValue<TComponent*>(ds));
-        } else if (IsPublishedProp(d, QStringLiteral("DataSource"))) {
-            SetPropValue(d, QStringLiteral("DataSource"),
-                         QVariant::fromValue<TComponent*>(nav->DataSource()));
-        }
-    } catch (...) {
-        delete d;
-        throw;
+    auto discard = qScopeGuard([d] { delete d; });
+    if (style_ == nbsSearchDialog) {
+        if (IsPublishedProp(d, QStringLiteral("SearchTable")))
+            SetPropValue(d, QStringLiteral("SearchTable"), QVariant::fromValue<TComponent*>(ds));
+    } else if (IsPublishedProp(d, QStringLiteral("DataSource"))) {
+        SetPropValue(d, QStringLiteral("DataSource"),
+                     QVariant::fromValue<TComponent*>(nav->DataSource()));
     }
+    discard.dismiss();
     Fire(OnAfterCreateDialog, d);
     return d;
 }

@@ -1,21 +1,16 @@
 #include "navigator/wwnavglyphs.h"
 
+#include "navigator/wwdbnavigator.h"
 #include "platform/bitmap.h"
 #include "platform/imagelist.h"
 #include "platform/resources.h"
 
-#include <array>
 #include <memory>
 
 namespace {
 
-// In style order: the image list's layout depends on it.
-constexpr std::array<const char*, wwNavGlyphStyleCount> kStems = {
-    "First",        "Prior",           "Next",         "Last",
-    "Insert",       "Delete",          "Edit",         "Post",
-    "Cancel",       "Refresh",         "PriorPage",    "NextPage",
-    "SaveBookmark", "RestoreBookmark", "FilterDialog", "RecordViewDialog",
-    "LocateDialog", "SearchDialog"};
+// The glyph styles are the button styles before the custom one, in the same order.
+static_assert(wwNavGlyphStyleCount == nbsCustom);
 
 TImageList* defaultGlyphs = nullptr;
 
@@ -35,7 +30,7 @@ std::unique_ptr<TImageList> BuildList() {
 
 QString wwNavGlyphStem(int Style) {
     if (Style < 0 || Style >= wwNavGlyphStyleCount) return {};
-    return QString::fromLatin1(kStems[static_cast<std::size_t>(Style)]);
+    return NavStyleStem(static_cast<TwwNavButtonStyle>(Style));
 }
 
 QString wwNavGlyphResourceName(int Style, bool Enabled) {

@@ -2,6 +2,8 @@
 // navigator to take a new button.
 #include "navigator/wwdbnavigator.h"
 
+#include <QScopeGuard>
+
 void TwwNavButtons::Arrange() {
     TwwDBNavigator* nav = navigator_;
     if (!nav || nav->IsDestroying() || updateCount_ > 0) return;
@@ -10,54 +12,46 @@ void TwwNavButtons::Arrange() {
     int x = border;
     int y = border;
     BeginUpdate();
-    try {
-        const int count = VisibleCount();
-        // The first previous button is the first visible one itself, so a first button that
-        // breaks the line, or does not fit, leaves the first row empty.
-        TwwNavButton* previous = count > 0 ? VisibleButtons(0) : nullptr;
-        for (int i = 0; i < count; ++i) {
-            TwwNavButton* b = VisibleButtons(i);
-            if (SkipButton(b)) continue;
-            if (horizontal) {
-                if (nav->Width() < x + b->Width() || b->LineBreak()) {
-                    y += previous->Height();
-                    x = border;
-                }
-            } else if (nav->Height() < y + b->Height() || b->LineBreak()) {
-                x += previous->Width();
-                y = border;
+    auto endUpdate = qScopeGuard([this] { EndUpdate(); });
+    const int count = VisibleCount();
+    // The first previous button is the first visible one itself, so a first button that
+    // breaks the line, or does not fit, leaves the first row empty.
+    TwwNavButton* previous = count > 0 ? VisibleButtons(0) : nullptr;
+    for (int i = 0; i < count; ++i) {
+        TwwNavButton* b = VisibleButtons(i);
+        if (SkipButton(b)) continue;
+        if (horizontal) {
+            if (nav->Width() < x + b->Width() || b->LineBreak()) {
+                y += previous->Height();
+                x = border;
             }
-            b->SetBounds(x, y, b->Width(), b->Height());
-            if (horizontal)
-                x += b->Width();
-            else
-                y += b->Height();
-            previous = b;
+        } else if (nav->Height() < y + b->Height() || b->LineBreak()) {
+            x += previous->Width();
+            y = border;
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
+        b->SetBounds(x, y, b->Width(), b->Height());
+        if (horizontal)
+            x += b->Width();
+        else
+            y += b->Height();
+        previous = b;
     }
-    EndUpdate();
+    endUpdate.dismiss();
+    EndUpdate(); // here, not in the guard: it is virtual and may raise
 }
 
 void TwwNavButtons::Relayout() {
     TwwDBNavigator* nav = navigator_;
     if (!nav || nav->IsDestroying() || relayingOut_ > 0) return;
     ++relayingOut_;
-    try {
-        if (nav->AutosizeStyle() == asSizeNavButtons) {
-            nav->AutoSize();
-            Arrange();
-        } else {
-            Arrange();
-            nav->AutoSize();
-        }
-    } catch (...) {
-        --relayingOut_;
-        throw;
+    const auto relaidOut = qScopeGuard([this] { --relayingOut_; });
+    if (nav->AutosizeStyle() == asSizeNavButtons) {
+        nav->AutoSize();
+        Arrange();
+    } else {
+        Arrange();
+        nav->AutoSize();
     }
-    --relayingOut_;
 }
 
 void TwwDBNavigator::AutoSize() {

@@ -5,6 +5,8 @@
 #include "platform/timer.h"
 
 #include <QGuiApplication>
+#include <QScopeGuard>
+#include <utility>
 
 RAVELDA_DEFINE_CLASS(TwwNavRepeatInterval) {
     c.Property("InitialDelay", &TwwNavRepeatInterval::InitialDelay,
@@ -62,29 +64,19 @@ void TwwNavButton::RepeatTick() {
         return;
     }
     inTick_ = true;
-    try {
-        repeatTimer_->SetInterval(std::max(0, Navigator()->RepeatInterval()->Interval()));
-        Click();
-    } catch (...) {
-        inTick_ = false;
-        throw;
-    }
-    inTick_ = false;
+    const auto ticked = qScopeGuard([this] { inTick_ = false; });
+    repeatTimer_->SetInterval(std::max(0, Navigator()->RepeatInterval()->Interval()));
+    Click();
 }
 
 void TwwNavButton::ClearHeldState() {
     // The button was let go outside the window: forget the press without a click.
     SetControlState(ControlState() - TControlState{csLButtonDown, csClicked});
     SetMouseCapture(false);
-    const TMouseEvent saved = OnMouseUp;
-    OnMouseUp = nullptr;
-    try {
-        TwwSpeedButton::MouseUp(mbLeft, TShiftState(), -1, -1);
-    } catch (...) {
-        OnMouseUp = saved;
-        throw;
-    }
-    OnMouseUp = saved;
+    TMouseEvent saved = std::exchange(OnMouseUp, nullptr);
+    // Moved back, not copied: a copy could fail where the guard cannot report it.
+    const auto restore = qScopeGuard([this, &saved] { OnMouseUp = std::move(saved); });
+    TwwSpeedButton::MouseUp(mbLeft, TShiftState(), -1, -1);
 }
 
 void TwwNavButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

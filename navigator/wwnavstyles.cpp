@@ -8,6 +8,7 @@
 #include <array>
 
 namespace {
+// In style order: the glyph list's layout and the enumeration's identifiers depend on it.
 constexpr std::array<const char*, nbsCustom + 1> kStems = {
     "First",        "Prior",           "Next",         "Last",
     "Insert",       "Delete",          "Edit",         "Post",
