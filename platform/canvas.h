@@ -166,6 +166,21 @@ private:
     TRect clip_;
 };
 
+// Lends a painter to a canvas for one paint pass and takes it back when the pass ends, also when
+// painting raises (the painter belongs to the caller and outlives the pass).
+class TCanvasPaintScope {
+public:
+    TCanvasPaintScope(TCanvas& canvas, QPainter* painter) : canvas_(canvas) {
+        canvas_.BeginPaint(painter);
+    }
+    ~TCanvasPaintScope() { canvas_.EndPaint(); }
+    TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+    TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+private:
+    TCanvas& canvas_;
+};
+
 // The canvas's painter composition for a pen mode (pmCopy: ordinary drawing).
 QPainter::CompositionMode PenModeComposition(TPenMode mode);
 // One raster operation on RGB values (pattern, source, destination), as CopyRect applies it.

@@ -6,6 +6,7 @@
 
 #include "platform/color.h"
 #include "platform/component.h"
+#include "platform/controltypes.h"
 #include "platform/events.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
@@ -21,13 +22,6 @@ class QPainter;
 class TWinControl;
 class TCustomForm;
 
-enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
-enum TAnchorKind { akLeft, akTop, akRight, akBottom };
-using TAnchors = TSet<TAnchorKind>;
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-// Border styles of windows: controls use bsNone and bsSingle, forms all of them.
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-using TBorderStyle = TFormBorderStyle;
 
 enum TControlStyleFlag {
     csAcceptsControls,

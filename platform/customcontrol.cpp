@@ -11,15 +11,9 @@ TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(QPainter& painter, const TRect& updateRect) {
     TWinControl::PaintWindow(painter, updateRect);
-    canvas_->BeginPaint(&painter);
-    try {
-        canvas_->SetFont(Font());
-        canvas_->Brush()->SetColor(Color());
-        canvas_->Brush()->SetStyle(bsSolid);
-        Paint();
-    } catch (...) {
-        canvas_->EndPaint();
-        throw;
-    }
-    canvas_->EndPaint();
+    const TCanvasPaintScope scope(*canvas_, &painter);
+    canvas_->SetFont(Font());
+    canvas_->Brush()->SetColor(Color());
+    canvas_->Brush()->SetStyle(bsSolid);
+    Paint();
 }

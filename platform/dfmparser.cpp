@@ -1,8 +1,17 @@
 #include "platform/dfmparser.h"
 
-#include "platform/dfmreader.h"
-
 #include <cctype>
+
+namespace {
+QString WithLine(const QString& message, int line, const QString& source) {
+    QString where = source.isEmpty() ? QStringLiteral("Line %1").arg(line)
+                                     : QStringLiteral("%1, line %2").arg(source).arg(line);
+    return where + QStringLiteral(": ") + message;
+}
+} // namespace
+
+EDescriptionError::EDescriptionError(const QString& message, int line, const QString& source)
+    : EReadError(WithLine(message, line, source)), line_(line), reason_(message) {}
 
 namespace {
 

@@ -1,12 +1,28 @@
 // The syntax of stored window descriptions, parsed into a tree that the reader applies.
 #pragma once
 
+#include "platform/exceptions.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 struct TDfmItem;
+
+// An error in a description, with the line (1-based) where it was found.
+class EDescriptionError : public EReadError {
+public:
+    EDescriptionError(const QString& message, int line, const QString& source = QString());
+    const char* ClassName() const override { return "EReadError"; }
+    int Line() const { return line_; }
+    // The message without "line N: ".
+    const QString& Reason() const { return reason_; }
+
+private:
+    int line_;
+    QString reason_;
+};
 
 struct TDfmValue {
     enum Kind { Integer, Float, String, Ident, Set, List, Collection, Binary };

@@ -9,17 +9,6 @@
 #include <vector>
 
 namespace {
-QString WithLine(const QString& message, int line, const QString& source) {
-    QString where = source.isEmpty() ? QStringLiteral("Line %1").arg(line)
-                                     : QStringLiteral("%1, line %2").arg(source).arg(line);
-    return where + QStringLiteral(": ") + message;
-}
-} // namespace
-
-EDescriptionError::EDescriptionError(const QString& message, int line, const QString& source)
-    : EReadError(WithLine(message, line, source)), line_(line), reason_(message) {}
-
-namespace {
 
 bool Same(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;

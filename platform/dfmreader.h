@@ -15,25 +15,13 @@
 // the failed read are freed again.
 #pragma once
 
+#include "platform/dfmparser.h"
 #include "platform/exceptions.h"
 
 #include <QString>
 
 class TComponent;
 
-// An error in a description, with the line (1-based) where it was found.
-class EDescriptionError : public EReadError {
-public:
-    EDescriptionError(const QString& message, int line, const QString& source = QString());
-    const char* ClassName() const override { return "EReadError"; }
-    int Line() const { return line_; }
-    // The message without "line N: ".
-    const QString& Reason() const { return reason_; }
-
-private:
-    int line_;
-    QString reason_;
-};
 
 // Reads a description into an existing root (the form being created). The root's class must
 // match the description's class name, or be the class the description names as a base

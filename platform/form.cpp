@@ -225,16 +225,10 @@ void TCustomForm::WindowMoved(int x, int y) {
 void TCustomForm::PaintWindow(QPainter& painter, const TRect& updateRect) {
     TWinControl::PaintWindow(painter, updateRect);
     if (!OnPaint) return;
-    canvas_->BeginPaint(&painter);
-    try {
-        canvas_->SetFont(Font());
-        canvas_->Brush()->SetColor(Color());
-        OnPaint(this);
-    } catch (...) {
-        canvas_->EndPaint();
-        throw;
-    }
-    canvas_->EndPaint();
+    const TCanvasPaintScope scope(*canvas_, &painter);
+    canvas_->SetFont(Font());
+    canvas_->Brush()->SetColor(Color());
+    OnPaint(this);
 }
 
 void TCustomForm::CMTextChanged() {

@@ -10,15 +10,9 @@ TGraphicControl::TGraphicControl(TComponent* AOwner)
 TGraphicControl::~TGraphicControl() = default;
 
 void TGraphicControl::PaintInParent(QPainter& painter) {
-    canvas_->BeginPaint(&painter);
-    try {
-        canvas_->SetFont(Font());
-        canvas_->Brush()->SetColor(Color());
-        canvas_->Brush()->SetStyle(bsSolid);
-        Paint();
-    } catch (...) {
-        canvas_->EndPaint();
-        throw;
-    }
-    canvas_->EndPaint();
+    const TCanvasPaintScope scope(*canvas_, &painter);
+    canvas_->SetFont(Font());
+    canvas_->Brush()->SetColor(Color());
+    canvas_->Brush()->SetStyle(bsSolid);
+    Paint();
 }

@@ -595,10 +595,9 @@ void TWinControl::PaintWindow(QPainter& painter, const TRect& updateRect) {
 
 void TWinControl::PaintBorder(QPainter& painter) {
     TCanvas canvas;
-    canvas.BeginPaint(&painter);
+    const TCanvasPaintScope scope(canvas, &painter);
     TRect r = Rect(0, 0, Width(), Height());
     DrawEdge(canvas, r, EDGE_SUNKEN, BF_RECT);
-    canvas.EndPaint();
 }
 
 void TWinControl::PaintControls(QPainter& painter, const TRect& updateRect) {
