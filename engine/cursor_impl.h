@@ -5,6 +5,7 @@
 #include "engine/cursor.h"
 #include "engine/error.h"
 #include "engine/fieldcodec.h"
+#include "engine/scopeguard.h"
 #include "engine/table.h"
 #include "engine/tablestate.h"
 
@@ -115,13 +116,10 @@ struct Cursor::Impl {
     }
     // Runs f as one cursor operation; an exception puts the cursor back where it was.
     template <typename F> auto guarded(F f) {
-        Position before = save();
-        try {
-            return run(f);
-        } catch (...) {
-            restore(std::move(before));
-            throw;
-        }
+        ScopeGuard putBack([this, before = save()]() mutable { restore(std::move(before)); });
+        auto result = run(f);
+        putBack.dismiss();
+        return result;
     }
 
     // Calls f(block, index, blockBytes, record) for the rows in cursor order until it returns

@@ -1,7 +1,9 @@
 // The rows of a query, stored as a private read-only table.
 #include "engine/query_result.h"
+
 #include "engine/ascii.h"
 #include "engine/durability.h"
+#include "engine/scopeguard.h"
 
 #include "engine/codepage.h"
 
@@ -341,28 +343,27 @@ std::unique_ptr<QueryResult> materialiseResult(sqlite3* db, sqlite3_stmt* stmt,
 
     QueryResult::Parts parts;
     parts.folder = makePrivateFolder(options.tempParent);
-    try {
-        const auto path = parts.folder / "ANSWER.DB";
-        CreateOptions create;
-        create.codePage = codePage;
-        create.blockSizeKiB = blockSizeFor(fields);
-        {
-            // The result is private and rebuilt by running the query again: no syncs.
-            const UnsyncedWrites unsynced;
-            Table::create(path, fields, 0, create);
-            if (!values.empty()) {
-                auto writer = Table::open(path);
-                writer->insertRows(values);
-            }
-        }
-        OpenOptions open;
-        open.mode = OpenMode::ReadOnly;
-        parts.table = Table::open(path, open);
-    } catch (...) {
+    ScopeGuard removeFolder([&parts] {
         std::error_code ec;
         std::filesystem::remove_all(parts.folder, ec);
-        throw;
+    });
+    const auto path = parts.folder / "ANSWER.DB";
+    CreateOptions create;
+    create.codePage = codePage;
+    create.blockSizeKiB = blockSizeFor(fields);
+    {
+        // The result is private and rebuilt by running the query again: no syncs.
+        const UnsyncedWrites unsynced;
+        Table::create(path, fields, 0, create);
+        if (!values.empty()) {
+            auto writer = Table::open(path);
+            writer->insertRows(values);
+        }
     }
+    OpenOptions open;
+    open.mode = OpenMode::ReadOnly;
+    parts.table = Table::open(path, open);
+    removeFolder.dismiss();
     parts.columnNames = std::move(names);
     parts.sql = sqlText;
     return std::make_unique<QueryResult>(std::move(parts));

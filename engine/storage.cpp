@@ -4,6 +4,7 @@
 #include "engine/durability.h"
 #include "engine/error.h"
 #include "engine/journal.h"
+#include "engine/scopeguard.h"
 #include "engine/tablefiles.h"
 #include "engine/tablestate.h"
 #include "engine/valfile.h"
@@ -154,14 +155,9 @@ std::unique_ptr<Table::State> Table::State::openFilesOnce(const std::filesystem:
 
 void Table::State::loadOpened() {
     lockShared();
-    try {
-        rollbackIfHot(false);
-        loadStructure(true);
-    } catch (...) {
-        unlockShared();
-        throw;
-    }
-    unlockShared();
+    const ScopeGuard unlock([this] { unlockShared(); });
+    rollbackIfHot(false);
+    loadStructure(true);
 }
 
 void Table::State::readHeaders(Header& dbOut, std::optional<Header>& pxOut) {
@@ -401,12 +397,9 @@ void Table::State::beginRead() {
     // every commit; the look costs one stat and needs no lock.
     if (!mayHaveChanged()) return;
     lockShared();
-    try {
-        revalidate();
-    } catch (...) {
-        unlockShared();
-        throw;
-    }
+    ScopeGuard unlock([this] { unlockShared(); });
+    revalidate();
+    unlock.dismiss(); // held until the read operation ends
     readLocked = true;
 }
 
@@ -434,24 +427,17 @@ bool Table::State::lockForRead() {
     if (readDepth > 0) {
         if (!readLocked) {
             lockShared();
+            ScopeGuard unlock([this] { unlockShared(); });
+            revalidate();
+            unlock.dismiss(); // held until the read operation ends
             readLocked = true;
-            try {
-                revalidate();
-            } catch (...) {
-                readLocked = false;
-                unlockShared();
-                throw;
-            }
         }
         return false;
     }
     lockShared();
-    try {
-        revalidate();
-    } catch (...) {
-        unlockShared();
-        throw;
-    }
+    ScopeGuard unlock([this] { unlockShared(); });
+    revalidate();
+    unlock.dismiss(); // the caller releases it after this one read
     return true;
 }
 
@@ -562,23 +548,17 @@ BlockHead Table::State::indexHead(const Bytes& b, unsigned n) const {
 void Table::State::begin() {
     if (!canModify) throw Error(Error::Kind::ReadOnly, dbPath, "cannot modify: " + readOnlyReason);
     lockExclusive();
-    try {
-        rollbackIfHot(true);
-        if (currentSignature() != signature) loadStructure(false);
-    } catch (...) {
+    ScopeGuard undo([this] {
+        txn = Txn{};
         unlockExclusive();
-        throw;
-    }
+    });
+    rollbackIfHot(true);
+    if (currentSignature() != signature) loadStructure(false);
     txn = Txn{};
     txn.active = true;
     txn.mbSize = mb.isOpen() ? mb.size() : 0;
-    try {
-        verifyBeforeWrite();
-    } catch (...) {
-        txn = Txn{};
-        unlockExclusive();
-        throw;
-    }
+    verifyBeforeWrite();
+    undo.dismiss();
 }
 
 void Table::State::verifyBeforeWrite() {
@@ -607,13 +587,8 @@ void Table::State::verifyNeighbours(unsigned d) {
 
 void Table::State::abort() {
     txn = Txn{};
-    try {
-        loadStructure(false);
-    } catch (...) {
-        unlockExclusive();
-        throw;
-    }
-    unlockExclusive();
+    const ScopeGuard unlock([this] { unlockExclusive(); });
+    loadStructure(false);
 }
 
 void Table::State::commit() {

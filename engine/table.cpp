@@ -3,6 +3,7 @@
 
 #include "engine/cursor.h"
 #include "engine/error.h"
+#include "engine/scopeguard.h"
 #include "engine/tablestate.h"
 
 #include <algorithm>
@@ -118,19 +119,14 @@ void Table::State::insertRows(const std::vector<std::vector<Value>>& rows, std::
 void Table::refresh() {
     State& s = *state_;
     s.lockShared();
-    try {
-        s.rollbackIfHot(false);
-        s.dbCache.clear();
-        s.pxCache.clear();
-        if (s.currentSignature() != s.signature)
-            s.loadStructure(false);
-        else
-            ++s.generation;
-    } catch (...) {
-        s.unlockShared();
-        throw;
-    }
-    s.unlockShared();
+    const ScopeGuard unlock([&s] { s.unlockShared(); });
+    s.rollbackIfHot(false);
+    s.dbCache.clear();
+    s.pxCache.clear();
+    if (s.currentSignature() != s.signature)
+        s.loadStructure(false);
+    else
+        ++s.generation;
 }
 
 } // namespace ravelda::engine
