@@ -3,16 +3,14 @@
 #include "data/fields.h"
 #include "data/wwdatsrc.h"
 #include "data/wwtable.h"
+#include "data/yearupdate.h"
 #include "dialogs/wwdialog.h"
 #include "navigator/wwdbnavigator.h"
 #include "platform/bitbtn.h"
-#include "platform/clock.h"
 #include "platform/dfmreader.h"
 #include "platform/messagebox.h"
 #include "platform/properties.h"
 #include "platform/resources.h"
-
-#include <QVariantList>
 
 TForm1* Form1 = nullptr;
 
@@ -62,38 +60,9 @@ TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
 }
 
-namespace {
-
-// The counter rows every year needs: document table and register.
-struct CounterRow {
-    const char* tabella;
-    const char* registro;
-};
-constexpr CounterRow kCounterRows[] = {
-    {"BOLLE.DB", "0"},   {"FATTURE.DB", "0"},    {"FATTURE.DB", "1"},
-    {"ORDINIF.DB", "0"}, {"PREVENTIVI.DB", "0"}, {"PREVENTIVIF.DB", "0"},
-};
-
-} // namespace
-
 void TForm1::BitBtn1Click(TObject* Sender) {
     (void)Sender;
-    const quint16 year = static_cast<quint16>(Date().year());
-    for (const CounterRow& row : kCounterRows) {
-        const QString tabella = QString::fromLatin1(row.tabella);
-        const QString registro = QString::fromLatin1(row.registro);
-        // Each value is converted to its field's type: the year to text, the register to an
-        // integer. The look-up also settles a row left pending by an earlier press.
-        if (wwTable1->Locate(QStringLiteral("Tabella;Anno;Registro"),
-                             QVariantList{tabella, static_cast<int>(year), registro}))
-            continue;
-        wwTable1->Insert();
-        wwTable1->FieldByName(QStringLiteral("Tabella"))->SetAsString(tabella);
-        wwTable1->FieldByName(QStringLiteral("Anno"))->SetAsString(QString::number(year));
-        wwTable1->FieldByName(QStringLiteral("Registro"))->SetAsInteger(registro.toInt());
-        wwTable1->FieldByName(QStringLiteral("Chiave"))->SetAsInteger(0);
-        wwTable1->Post();
-    }
+    RunYearUpdate(wwTable1, YearUpdateCurrentYear());
     ShowMessage(QStringLiteral("Aggiornamento Effettuato"));
     Close();
 }

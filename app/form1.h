@@ -45,10 +45,10 @@ public:
     TIntegerField* wwTable1Chiave = nullptr;
     TwwDataSource* wwDataSource1 = nullptr;
 
-    // The year update: makes sure the six counter rows of this year exist (adding the missing
-    // ones with Chiave 0), says "Aggiornamento Effettuato" and closes the window. Catches
-    // nothing: an error stops it where it happens, leaving earlier rows stored and a row that
-    // failed to post pending.
+    // The year update (RunYearUpdate, data/yearupdate.h): makes sure the six counter rows of
+    // this year exist (adding the missing ones with Chiave 0), says "Aggiornamento Effettuato" and
+    // closes the window. Catches nothing: an error stops it where it happens, leaving earlier rows
+    // stored and a row that failed to post pending.
     void BitBtn1Click(TObject* Sender);
 };
 

@@ -16,6 +16,7 @@ int createCommand(const Words& words);
 int importCommand(const Words& words);
 int checkCommand(const Words& words);
 int queryCommand(const Words& words);
+int yearUpdateCommand(const Words& words);
 
 // The usage text of a command ("" for the overview of all commands).
 std::string usageText(const std::string& command);

@@ -15,9 +15,10 @@ using Command = int (*)(const Words&);
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table{
-        {"alias", aliasCommand},   {"info", infoCommand},     {"dump", dumpCommand},
-        {"create", createCommand}, {"import", importCommand}, {"check", checkCommand},
-        {"query", queryCommand},
+        {"alias", aliasCommand},   {"info", infoCommand},
+        {"dump", dumpCommand},     {"create", createCommand},
+        {"import", importCommand}, {"check", checkCommand},
+        {"query", queryCommand},   {"year-update", yearUpdateCommand},
     };
     return table;
 }

@@ -20,6 +20,7 @@ Commands:
   check TABLE                 verify the table's files
   query DATABASE 'SQL'        run an SQL query over a database's tables, rows as CSV
   query DATABASE --qbe FILE   run a QBE query
+  year-update DATABASE        add the counter rows of the year that are missing
 
 TABLE is :ALIAS:Name.DB (a table in the folder of an alias) or a file path.
 Aliases are kept in $RAVELDA_ALIAS_FILE when set, else ~/.config/ravelda/aliases.conf,
@@ -133,8 +134,25 @@ logical fields are 1 and 0; blank fields are NULL.
   --no-blobs        show blobs as <n bytes>
 )";
 
+const char* kYearUpdate = R"(Usage: ravelda-db year-update DATABASE [--year YYYY] [--dry-run]
+
+The RAVELDA button of the main window, for schedulers and administrators: makes sure that the
+counter rows of the year exist in Keys.DB of the alias DATABASE, for BOLLE.DB 0, FATTURE.DB 0,
+FATTURE.DB 1, ORDINIF.DB 0, PREVENTIVI.DB 0 and PREVENTIVIF.DB 0 (exact names). A missing row
+is added with Chiave 0 and Anno the four digits of the year; the table's stored pictures are
+checked on each row. Existing rows are never changed.
+
+Prints one line per row added ("added BOLLE.DB 2031 0"), then "Aggiornamento Effettuato", or
+"nothing missing: ..." when every row was there. Exit status 0 when the rows exist afterwards,
+1 when a row was refused (the rows added before it stay) or the table cannot be opened.
+
+  --year YYYY   the year to prepare, 1000 to 9999 (default: the current year)
+  --dry-run     only print the rows that would be added ("would add ..."); writes nothing
+)";
+
 std::string usageText(const std::string& command) {
     if (command == "query") return kQuery;
+    if (command == "year-update") return kYearUpdate;
     if (command == "alias") return kAlias;
     if (command == "info") return kInfo;
     if (command == "dump") return kDump;
