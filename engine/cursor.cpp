@@ -1,5 +1,7 @@
 #include "engine/cursor_impl.h"
 
+#include <tuple>
+
 namespace ravelda::engine {
 
 Cursor::Cursor(Table& table) : impl_(std::make_unique<Impl>(table)) {
@@ -185,12 +187,7 @@ Bookmark Cursor::bookmark() const {
                  static_cast<std::size_t>(m.s.keySize));
         return Bookmark(std::move(k));
     }
-    std::string d(9, '\0');
-    d[0] = 'U';
-    putLe32(reinterpret_cast<std::uint8_t*>(d.data() + 1), m.block);
-    putLe32(reinterpret_cast<std::uint8_t*>(d.data() + 5), static_cast<std::uint32_t>(m.index));
-    d.append(reinterpret_cast<const char*>(m.current.data()), m.current.size());
-    return Bookmark(std::move(d));
+    return Bookmark(m.unkeyedMark());
 }
 
 bool Cursor::gotoBookmark(const Bookmark& bookmark) {
@@ -235,27 +232,17 @@ int Cursor::compare(const Bookmark& a, const Bookmark& b) const {
         const int c = m.s.compareRecords(ra.data(), rb.data());
         return c < 0 ? bmBefore : (c > 0 ? bmAfter : bmSame);
     }
+    const auto ma = Impl::parseUnkeyed(a.data()), mb = Impl::parseUnkeyed(b.data());
+    if (!ma || !mb)
+        throw Error(Error::Kind::InvalidArgument, m.s.dbPath, "not a bookmark of this table");
     return m.run([&] {
-        auto position = [&](const Bookmark& bm) -> std::uint64_t {
-            unsigned blk = 0;
-            int i = 0;
-            if (m.findBookmark(bm, blk, i))
-                return m.blockStart(blk) + static_cast<std::uint64_t>(i);
-            const std::string& d = bm.data();
-            if (d.size() < 9 || d[0] != 'U')
-                throw Error(Error::Kind::InvalidArgument, m.s.dbPath,
-                            "not a bookmark of this table");
-            blk = le32(reinterpret_cast<const std::uint8_t*>(d.data() + 1));
-            i = static_cast<int>(le32(reinterpret_cast<const std::uint8_t*>(d.data() + 5)));
-            try {
-                return m.blockStart(blk) + static_cast<std::uint64_t>(i);
-            } catch (const Error&) {
-                return 0;
-            }
-        };
-        const std::uint64_t pa = position(a), pb = position(b);
-        return pa < pb ? static_cast<int>(bmBefore)
-                       : (pa > pb ? static_cast<int>(bmAfter) : static_cast<int>(bmSame));
+        const std::uint64_t pa = m.markOrder(*ma), pb = m.markOrder(*mb);
+        if (pa != pb) return static_cast<int>(pa < pb ? bmBefore : bmAfter);
+        if (pa % 2 == 1) return static_cast<int>(bmSame);
+        // Rows deleted from the same place: by when and where they were marked.
+        const auto ka = std::tie(ma->seq, ma->block, ma->index);
+        const auto kb = std::tie(mb->seq, mb->block, mb->index);
+        return static_cast<int>(ka < kb ? bmBefore : (kb < ka ? bmAfter : bmSame));
     });
 }
 

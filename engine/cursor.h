@@ -21,7 +21,11 @@ namespace ravelda::engine {
 class Table;
 
 // An opaque, copyable mark of one row. It stays on its row when other rows are inserted or
-// deleted; it becomes invalid when its own row is deleted (or its key changed).
+// deleted and when the row's fields change; it becomes invalid when its own row is deleted (or,
+// in a keyed table, whose bookmark is the key, its key changed). An unkeyed row is followed
+// through the writes of the table object that gave the bookmark; after a write of someone else
+// (another program or table object) it is looked for by its content, at its place or above
+// within its block, and is invalid when it changed or moved further.
 class Bookmark {
 public:
     Bookmark() = default;
@@ -103,7 +107,8 @@ public:
     // Whether gotoBookmark would succeed: the row is there (and the filters accept it).
     bool bookmarkValid(const Bookmark& bookmark) const;
     // bmBefore, bmSame, bmAfter or bmSameKey; bookmarks of rows that are gone compare by the
-    // position they had.
+    // position they had (just before the row that took their place). The answer for two rows
+    // stays the same while they exist.
     int compare(const Bookmark& a, const Bookmark& b) const;
 
     // Finds the first row (in cursor order) whose fields equal the values. Uses the primary index

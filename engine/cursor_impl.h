@@ -9,6 +9,7 @@
 #include "engine/table.h"
 #include "engine/tablestate.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -361,6 +362,13 @@ struct Cursor::Impl {
     }
 
     std::uint64_t blockStart(unsigned n) {
+        if (const std::optional<std::uint64_t> at = chainPosition(n)) return *at;
+        throw Error(Error::Kind::Corrupt, s.dbPath,
+                    "block " + std::to_string(n) + " is not in the block chain");
+    }
+
+    // Chain position of block n's first row; none when n is not in the chain.
+    std::optional<std::uint64_t> chainPosition(unsigned n) {
         if (chainGen != s.generation) {
             chainStart.clear();
             chainGen = s.generation;
@@ -377,9 +385,7 @@ struct Cursor::Impl {
             }
         }
         auto it = chainStart.find(n);
-        if (it == chainStart.end())
-            throw Error(Error::Kind::Corrupt, s.dbPath,
-                        "block " + std::to_string(n) + " is not in the block chain");
+        if (it == chainStart.end()) return std::nullopt;
         return it->second;
     }
 
@@ -420,20 +426,157 @@ struct Cursor::Impl {
             outIndex = found.second;
             return found.first != 0;
         }
-        if (d.size() != 9 + static_cast<std::size_t>(s.recordSize) || d[0] != 'U') return false;
-        const unsigned n = le32(reinterpret_cast<const std::uint8_t*>(d.data() + 1));
-        const int i = static_cast<int>(le32(reinterpret_cast<const std::uint8_t*>(d.data() + 5)));
-        if (n < 1 || n > s.dbh.totalBlocks()) return false;
-        const BlockPtr b = load(n);
-        const BlockHead h = s.dataHead(*b, n);
-        for (int j = std::min(i, h.count - 1); j >= 0; --j)
-            if (std::memcmp(recordAt(*b, s.recordSize, j), d.data() + 9,
-                            static_cast<std::size_t>(s.recordSize)) == 0) {
-                outBlock = n;
+        const std::optional<UnkeyedMark> mark = parseUnkeyed(d);
+        return mark && placeOf(trace(*mark), outBlock, outIndex);
+    }
+
+    // ---- Bookmarks of unkeyed rows: "U", the table object's log owner and position, the row's
+    // block, index and digest when the bookmark was taken.
+    static constexpr std::size_t kUnkeyedMarkSize = 1 + 8 + 8 + 4 + 4 + 8;
+    struct UnkeyedMark {
+        std::uint64_t owner = 0, seq = 0, digest = 0;
+        unsigned block = 0;
+        int index = 0;
+    };
+
+    std::string unkeyedMark() {
+        RowLog& log = s.rowLog;
+        log.follow(s.signature);
+        log.inUse = true;
+        std::string d(kUnkeyedMarkSize, '\0');
+        auto* p = reinterpret_cast<std::uint8_t*>(d.data());
+        p[0] = 'U';
+        putBe64(p + 1, log.owner);
+        putBe64(p + 9, log.position());
+        putLe32(p + 17, block);
+        putLe32(p + 21, static_cast<std::uint32_t>(index));
+        putBe64(p + 25, rowDigest(current.data(), current.size()));
+        return d;
+    }
+
+    static std::optional<UnkeyedMark> parseUnkeyed(const std::string& d) {
+        if (d.size() != kUnkeyedMarkSize || d[0] != 'U') return std::nullopt;
+        const auto* p = reinterpret_cast<const std::uint8_t*>(d.data());
+        UnkeyedMark m;
+        m.owner = be64(p + 1);
+        m.seq = be64(p + 9);
+        m.block = le32(p + 17);
+        m.index = static_cast<int>(le32(p + 21));
+        m.digest = be64(p + 25);
+        return m;
+    }
+
+    // One logged write applied to where a row is (or was).
+    static void followStep(RowTrace& t, const RowLog::Step& step) {
+        using Step = RowLog::Step;
+        // Whether the write touched the row: the one at its place while the trace is exact,
+        // else the one with its content at or above the place (rows only move up).
+        const bool touched =
+            t.live && t.block == step.block &&
+            (t.exact ? t.index == step.index : step.index <= t.index && t.digest == step.digest);
+        switch (step.kind) {
+        case Step::Break:
+            t.exact = false;
+            return;
+        case Step::Updated:
+            if (!touched) return;
+            t.digest = step.newDigest;
+            t.index = step.index;
+            return;
+        case Step::Emptied:
+            t.live = false;
+            t.block = 0;
+            t.index = 0;
+            return;
+        case Step::Shift:
+            if (touched) {
+                t.live = false; // now just before the row that took its place
+                t.index = step.index;
+            } else if (t.block == step.block && t.index > step.index) {
+                --t.index;
+            }
+            return;
+        case Step::Freed:
+            // The block held only the deleted row: whatever was looked for there is gone, and
+            // its place is the start of the next block (else the end of the one before).
+            if (t.block != step.block) return;
+            t.live = false;
+            t.block = step.next ? step.next : step.prev;
+            t.index = step.next ? 0 : step.prevCount;
+            return;
+        case Step::Absorbed:
+            if (t.block == step.block) {
+                t.live = false;
+                t.index = 0;
+            } else if (t.block == step.next) {
+                t.block = step.block;
+            }
+            return;
+        }
+    }
+
+    // The bookmark's row followed through the writes logged since it was taken.
+    RowTrace trace(const UnkeyedMark& mark) {
+        RowLog& log = s.rowLog;
+        log.follow(s.signature);
+        RowTrace t;
+        t.block = mark.block;
+        t.index = mark.index;
+        t.digest = mark.digest;
+        // Another table object's bookmark (or one of a log since cut short) has only its place.
+        if (mark.owner != log.owner || mark.seq > log.position()) {
+            t.exact = false;
+            return t;
+        }
+        std::uint64_t at = mark.seq;
+        if (at < log.base) {
+            t.exact = false;
+            at = log.base;
+        }
+        if (at == log.position()) return t;
+        const RowLog::TraceKey key{mark.seq, mark.digest, mark.block, mark.index};
+        if (auto it = log.traces.find(key); it != log.traces.end() && it->second.upTo >= at) {
+            t = it->second;
+            at = t.upTo;
+        }
+        for (; at < log.position(); ++at)
+            followStep(t, log.steps[static_cast<std::size_t>(at - log.base)]);
+        t.upTo = at;
+        if (log.traces.size() >= 4096) log.traces.clear();
+        log.traces[key] = t;
+        return t;
+    }
+
+    // The row a trace leads to in the current files: the nearest row with its digest at or above
+    // its place within its block (the place itself while the trace is exact).
+    bool placeOf(const RowTrace& t, unsigned& outBlock, int& outIndex) {
+        if (!t.live || t.block < 1 || t.block > s.dbh.totalBlocks()) return false;
+        const BlockPtr b = load(t.block);
+        const BlockHead h = s.dataHead(*b, t.block);
+        auto digestAt = [&](int i) {
+            return rowDigest(recordAt(*b, s.recordSize, i), static_cast<std::size_t>(s.recordSize));
+        };
+        for (int j = std::min(t.index, h.count - 1); j >= 0; --j)
+            if (digestAt(j) == t.digest) {
+                outBlock = t.block;
                 outIndex = j;
                 return true;
             }
         return false;
+    }
+
+    // Where a bookmark's row stands in cursor order, doubled: 2p + 1 for the row at 0-based
+    // position p, 2p for the place just before it (a deleted row, or one not found).
+    std::uint64_t markOrder(const UnkeyedMark& mark) {
+        const RowTrace t = trace(mark);
+        unsigned b = 0;
+        int i = 0;
+        if (placeOf(t, b, i)) return 2 * (blockStart(b) + static_cast<std::uint64_t>(i)) + 1;
+        if (t.block < 1 || t.block > s.dbh.totalBlocks()) return 0;
+        const std::optional<std::uint64_t> start = chainPosition(t.block);
+        if (!start) return 0;
+        const int count = s.dataHead(*load(t.block), t.block).count;
+        return 2 * (*start + static_cast<std::uint64_t>(std::clamp(t.index, 0, count)));
     }
 
     bool matches(const std::uint8_t* rec, const std::vector<LocateCriterion>& cs,

@@ -9,12 +9,14 @@
 #include "engine/tablefiles.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace ravelda::engine {
@@ -64,6 +66,115 @@ struct KeyProbe {
     Bytes key;
     std::vector<int> lengths;
     bool full = false; // every key field compared over its whole width
+};
+
+// A 64-bit digest of a record's bytes: what a bookmark of an unkeyed row remembers of it.
+inline std::uint64_t rowDigest(const std::uint8_t* p, std::size_t n) {
+    std::uint64_t h = 0xCBF29CE484222325ull; // FNV-1a, then a final mix of the bits
+    for (std::size_t i = 0; i < n; ++i)
+        h = (h ^ p[i]) * 0x100000001B3ull;
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return h;
+}
+
+// Where a row of an unkeyed table is, followed through the writes of one table object.
+struct RowTrace {
+    unsigned block = 0; // 0: before every row (the table was emptied)
+    int index = 0;
+    std::uint64_t digest = 0; // of the row's bytes as that object last knew them
+    // false: the row was deleted; block and index then name the place it had, just before the
+    // row now there.
+    bool live = true;
+    // false: a write of someone else came between, so the place is only where to look for the
+    // row by its digest (at that index or above, as deletes only move rows up).
+    bool exact = true;
+    std::uint64_t upTo = 0; // the log position the trace is valid for
+};
+
+// Unkeyed rows carry no identity, so each table object logs how its own writes moved rows
+// (deletes shifting the rows after them up, emptied blocks freed or refilled) and changed them.
+// A bookmark records its row's place and the log position; replaying the steps since then finds
+// the row however its fields changed. Writes the object did not make (another program's or
+// another table object's) show as a break: a bookmark from before one is looked for by its
+// row's digest from its place upwards within its block.
+struct RowLog {
+    struct Step {
+        enum Kind : std::uint8_t {
+            Shift,    // row index deleted, the later rows of block moved up
+            Freed,    // the block's only row deleted and the block unlinked (next, prev)
+            Absorbed, // block 1's only row deleted, block next's rows moved into block 1
+            Emptied,  // the table's last row deleted
+            Updated,  // row index rewritten in place: digest before, after
+            Break,    // the files changed by a write not logged here
+        };
+        Kind kind = Break;
+        unsigned block = 0;
+        int index = 0;
+        unsigned next = 0, prev = 0;
+        int prevCount = 0;           // Freed: rows of block prev
+        std::uint64_t digest = 0;    // of the deleted row, or Updated: before
+        std::uint64_t newDigest = 0; // Updated: after
+    };
+    static std::uint64_t newOwner() {
+        static std::atomic<std::uint64_t> last{0};
+        return ++last;
+    }
+
+    std::uint64_t owner = newOwner(); // tells this object's bookmarks from others'
+    std::uint64_t base = 0;           // log position of steps.front()
+    std::vector<Step> steps;
+    std::vector<Step> staged; // of the write in progress; logged when it commits
+    std::string signature;    // of the files as the last step left them
+    bool inUse = false;       // a bookmark was given: steps from now on are kept
+    // Replays already done, continued from where they stopped.
+    struct TraceKey {
+        std::uint64_t seq, digest;
+        unsigned block;
+        int index;
+        bool operator==(const TraceKey&) const = default;
+    };
+    struct TraceKeyHash {
+        std::size_t operator()(const TraceKey& k) const {
+            return static_cast<std::size_t>(k.digest ^ (k.seq * 0x9E3779B97F4A7C15ull) ^
+                                            (static_cast<std::uint64_t>(k.block) << 32) ^
+                                            static_cast<std::uint64_t>(k.index));
+        }
+    };
+    std::unordered_map<TraceKey, RowTrace, TraceKeyHash> traces;
+
+    std::uint64_t position() const { return base + steps.size(); }
+    // Brings the log up to the files as now read: a change it did not log is a break.
+    void follow(const std::string& now) {
+        if (now == signature) return;
+        if (inUse && (steps.empty() || steps.back().kind != Step::Break)) push(Step{});
+        signature = now;
+    }
+    void push(Step step) {
+        // A bounded log: past this, older bookmarks are looked for by their rows' digests.
+        if (steps.size() >= kMaxSteps) {
+            base += steps.size();
+            steps.clear();
+            traces.clear();
+            steps.push_back(Step{});
+        }
+        steps.push_back(step);
+    }
+    void beginWrite(const std::string& now) {
+        follow(now);
+        staged.clear();
+    }
+    void stage(const Step& step) {
+        if (inUse) staged.push_back(step);
+    }
+    void committed(const std::string& now) {
+        for (const Step& step : staged)
+            push(step);
+        staged.clear();
+        signature = now;
+    }
+    static constexpr std::size_t kMaxSteps = std::size_t{1} << 16;
 };
 
 struct Table::State {
@@ -122,6 +233,9 @@ struct Table::State {
         std::uint64_t mbSize = 0;
         bool truncateToHeader = false; // the table became empty: drop every block
     } txn;
+
+    // How this object's writes moved the rows of an unkeyed table (for bookmarks).
+    RowLog rowLog;
 
     // True row counts of index blocks whose stored counts may have wrapped.
     std::map<unsigned, std::uint64_t> countCache;
@@ -233,9 +347,13 @@ struct Table::State {
 // succeeded (commit() aborts by itself when it fails). Every write of the engine runs in one.
 class WriteTransaction {
 public:
-    explicit WriteTransaction(Table::State& s) : s_(s) { s_.begin(); }
+    explicit WriteTransaction(Table::State& s) : s_(s) {
+        s_.begin();
+        s_.rowLog.beginWrite(s_.signature);
+    }
     ~WriteTransaction() {
         if (!s_.txn.active) return;
+        s_.rowLog.staged.clear();
         try {
             s_.abort();
         } catch (...) {
@@ -243,7 +361,16 @@ public:
             // write is the one to report.
         }
     }
-    void commit() { s_.commit(); }
+    void commit() {
+        try {
+            s_.commit();
+        } catch (...) {
+            s_.rowLog.staged.clear();
+            throw;
+        }
+        // Only a committed write's moves are logged.
+        s_.rowLog.committed(s_.signature);
+    }
     WriteTransaction(const WriteTransaction&) = delete;
     WriteTransaction& operator=(const WriteTransaction&) = delete;
 

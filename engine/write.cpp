@@ -416,6 +416,9 @@ std::pair<unsigned, int> Table::State::insertRecord(const Bytes& record) {
         if (keyed) results = {w.dataEntry(d), w.dataEntry(n)};
     } else {
         // Split: the lower half stays, the upper half moves to a new block linked after it.
+        // (Unkeyed rows are appended to the last block and never get here in a sound chain;
+        // should they, their bookmarks fall back to looking for their rows.)
+        if (!keyed) rowLog.stage(RowLog::Step{});
         const BlockPtr old = dbBlock(d);
         std::vector<const std::uint8_t*> rows;
         for (int i = 0; i < head.count; ++i) {
@@ -466,7 +469,20 @@ void Table::State::deleteRecord(unsigned d, int index) {
         path = w.pathTo(d, recordAt(*before, recordSize, index));
         w.verifyLeaf(path, d);
     }
+    // How the rows of an unkeyed table move, for their bookmarks.
+    RowLog::Step moved;
+    moved.block = d;
+    moved.index = index;
+    if (!keyed)
+        moved.digest =
+            rowDigest(recordAt(*before, recordSize, index), static_cast<std::size_t>(recordSize));
+    auto log = [&](RowLog::Step::Kind kind) {
+        if (keyed) return;
+        moved.kind = kind;
+        rowLog.stage(moved);
+    };
     if (dbh.numRecords() <= 1 || (head.count == 1 && head.next == 0 && head.prev == 0)) {
+        log(RowLog::Step::Emptied);
         w.resetEmpty();
         return;
     }
@@ -482,6 +498,7 @@ void Table::State::deleteRecord(unsigned d, int index) {
         std::memset(base + static_cast<std::size_t>(head.count - 1) * rs, 0, rs);
         setDataCount(b, head.count - 1, recordSize);
         if (keyed) w.replaceInIndex(path, {w.dataEntry(d)});
+        log(RowLog::Step::Shift);
         return;
     }
     // The block empties.
@@ -504,8 +521,14 @@ void Table::State::deleteRecord(unsigned d, int index) {
         w.unlinkData(n);
         w.freeDataBlock(n);
         if (keyed) w.replaceInIndex(path, {});
+        moved.next = n;
+        log(RowLog::Step::Absorbed);
         return;
     }
+    moved.next = head.next;
+    moved.prev = head.prev;
+    if (!keyed && head.prev) moved.prevCount = dataHead(*dbBlock(head.prev), head.prev).count;
+    log(RowLog::Step::Freed);
     w.unlinkData(d);
     w.freeDataBlock(d);
     if (keyed) w.replaceInIndex(path, {});
@@ -518,6 +541,15 @@ std::pair<unsigned, int> Table::State::updateRecord(unsigned d, int index, const
         throw Error(Error::Kind::NotFound, dbPath, "the record to update is no longer there");
     const std::uint8_t* old = recordAt(*b, recordSize, index);
     if (keyFields == 0 || std::memcmp(old, record.data(), static_cast<std::size_t>(keySize)) == 0) {
+        if (keyFields == 0) {
+            RowLog::Step changed;
+            changed.kind = RowLog::Step::Updated;
+            changed.block = d;
+            changed.index = index;
+            changed.digest = rowDigest(old, static_cast<std::size_t>(recordSize));
+            changed.newDigest = rowDigest(record.data(), record.size());
+            rowLog.stage(changed);
+        }
         Bytes& wb = dbBlockForWrite(d);
         std::memcpy(wb.data() + blk::Records + static_cast<std::size_t>(index * recordSize),
                     record.data(), record.size());

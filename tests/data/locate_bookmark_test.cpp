@@ -1,6 +1,8 @@
 // Locate with the key table's three key fields, Lookup, record numbers and bookmarks.
 #include "data/fields.h"
 #include "data/table.h"
+#include "engine/cursor.h"
+#include "engine/table.h"
 #include "tests/support/dataset_helpers.h"
 
 #include <gtest/gtest.h>
@@ -157,6 +159,64 @@ TEST_F(Keys, CalculatedAndLookupFields) {
     table.Cancel();
     EXPECT_EQ(twice->AsInteger(), 6);
     table.Close();
+}
+
+// A table without a key: its bookmarks follow their rows through the operator's edits, inserts
+// and deletes of other rows, as a keyed table's do.
+TEST(UnkeyedTable, BookmarksKeepTheirRowsThroughEditsInsertsAndDeletes) {
+    namespace engine = ravelda::engine;
+    TempAlias alias;
+    const auto path = alias.folder() / "Loose.DB";
+    engine::Table::create(
+        path, {{"Tabella", engine::FieldType::Alpha, 30}, {"Chiave", engine::FieldType::Long, 0}},
+        0);
+    {
+        auto t = engine::Table::open(path);
+        std::vector<std::vector<engine::Value>> rows;
+        for (int i = 1; i <= 5; ++i)
+            rows.push_back({engine::Value::text("Row"), engine::Value::integer(i)});
+        t->insertRows(rows);
+    }
+    TTable table(nullptr);
+    table.SetDatabaseName(alias.aliasName());
+    table.SetTableName(QStringLiteral("Loose.DB"));
+    table.Open();
+    auto chiave = [&] { return table.FieldByName(QStringLiteral("Chiave"))->AsInteger(); };
+    const TBookmark first = table.GetBookmark();
+    table.MoveBy(2);
+    const TBookmark third = table.GetBookmark();
+    table.Last();
+    const TBookmark last = table.GetBookmark();
+    auto order = [&] {
+        return std::vector<int>{table.CompareBookmarks(first, third),
+                                table.CompareBookmarks(third, last),
+                                table.CompareBookmarks(last, first)};
+    };
+    const std::vector<int> before = order();
+    EXPECT_EQ(before, (std::vector<int>{-1, -1, 1}));
+
+    table.GotoBookmark(third);
+    table.Edit();
+    table.FieldByName(QStringLiteral("Tabella"))->SetAsString(QStringLiteral("Edited"));
+    table.Post();
+    table.First();
+    table.Insert();
+    table.FieldByName(QStringLiteral("Chiave"))->SetAsInteger(6);
+    table.Post();
+    table.First();
+    table.MoveBy(3); // Chiave 4, the third row's neighbour
+    ASSERT_EQ(chiave(), 4);
+    table.Delete();
+
+    EXPECT_TRUE(table.BookmarkValid(third));
+    table.GotoBookmark(third);
+    EXPECT_EQ(chiave(), 3);
+    EXPECT_EQ(table.FieldByName(QStringLiteral("Tabella"))->AsString(), QStringLiteral("Edited"));
+    EXPECT_EQ(order(), before);
+    table.Delete();
+    EXPECT_FALSE(table.BookmarkValid(third));
+    EXPECT_THROW(table.GotoBookmark(third), EDatabaseError);
+    EXPECT_EQ(order(), before);
 }
 
 } // namespace
