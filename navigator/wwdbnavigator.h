@@ -112,7 +112,7 @@ private:
 // The navigator's view of its data source: three notifications, each updating every button.
 class TwwNavDataLink : public TDataLink {
 public:
-    explicit TwwNavDataLink(TwwDBNavigator* ANavigator) : navigator_(ANavigator) {}
+    explicit TwwNavDataLink(TwwDBNavigator* ANavigator);
     ~TwwNavDataLink() override;
 
 protected:

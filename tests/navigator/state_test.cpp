@@ -159,6 +159,32 @@ TEST_F(NavigatorEvents, RowChangedOncePerButtonPerMove) {
         EXPECT_EQ(n, 1) << StyleName(style).toStdString();
 }
 
+// The navigator's link is a visual control's: during a walk with the controls disabled (the
+// grid's selection walks) the buttons hear nothing, and the last EnableControls updates them
+// once, from where the walk ended.
+TEST_F(NavigatorEvents, DisabledControlsHoldTheUpdatesBackUntilTheLastEnable) {
+    SetUpTable(5);
+    std::vector<TwwUpdateCause> log;
+    Button(nbsNext)->OnUpdateState = [&](TwwDBNavigator*, TwwNavButton*, TwwUpdateCause c) {
+        log.push_back(c);
+    };
+    table->DisableControls();
+    table->DisableControls();
+    while (!table->Eof())
+        table->Next();
+    table->Edit();
+    table->Cancel();
+    table->First();
+    table->Last();
+    table->EnableControls();
+    EXPECT_EQ(log, std::vector<TwwUpdateCause>{});
+    EXPECT_TRUE(Button(nbsNext)->Enabled()); // as before the walk
+    table->EnableControls();
+    EXPECT_EQ(log, std::vector<TwwUpdateCause>{ucDataChanged});
+    EXPECT_FALSE(Button(nbsNext)->Enabled());
+    EXPECT_TRUE(Button(nbsPrior)->Enabled());
+}
+
 TEST_F(NavigatorEvents, CustomButtonKeepsItsOwnState) {
     SetUpTable(5);
     TwwNavButton* custom = nav->Buttons()->AddButton(nbsCustom);
