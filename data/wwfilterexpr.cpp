@@ -167,17 +167,30 @@ private:
         const Op op = CompareOp(n.Text);
         if (!left.IsOperand()) return engine::FilterExpr::binary(op, Node(left), Node(right));
         const TwwFilterField& field = FieldOf(left.Text);
-        engine::FilterExpr other;
-        if (!right.IsOperand()) {
-            other = Node(right);
-        } else if (const TwwFilterField* named =
-                       right.Kind == TwwFilterNode::fnName ? FindField(right.Text) : nullptr) {
-            other = engine::FilterExpr::field(named->Index);
-        } else {
-            other = engine::FilterExpr::constant(ValueFor(field, right.Text));
-        }
+        engine::FilterExpr other = right.IsOperand() ? OperandFor(field, right) : Node(right);
         return engine::FilterExpr::binary(op, engine::FilterExpr::field(field.Index),
                                           std::move(other));
+    }
+
+    static bool IsText(TFieldType Type) {
+        return Type == ftString || Type == ftMemo || Type == ftFmtMemo;
+    }
+
+    // The other operand of a comparison with a field, read by that field's type. A text field
+    // takes any word as the text itself (Tabella = Anno looks for "Anno"). Other types take a
+    // value of the type first (Attivo = T is true even beside a field T); a word that is none
+    // may name another field (Chiave > Registro).
+    engine::FilterExpr OperandFor(const TwwFilterField& Field, const TwwFilterNode& Operand) {
+        const TwwFilterField* named =
+            Operand.Kind == TwwFilterNode::fnName && !IsText(Field.DataType)
+                ? FindField(Operand.Text)
+                : nullptr;
+        try {
+            return engine::FilterExpr::constant(ValueFor(Field, Operand.Text));
+        } catch (const TTranslateError&) {
+            if (!named) throw;
+        }
+        return engine::FilterExpr::field(named->Index);
     }
 
     [[noreturn]] static void Invalid(const TwwFilterField& Field, const QString& Text) {

@@ -3,11 +3,12 @@
 //
 // Operands name fields without regard to case. The left operand of a comparison that is a
 // single name, number or text must name a field; the field's type then decides how the other
-// operand is read: a number for numeric fields (with the format's decimal separator), a text for
-// text fields, a date in the short date format for date fields (a four-digit year always does;
-// a two-digit one is the year within fifty years of today's), "True"/"False" for logical
-// fields. That operand may also name another field, and an empty text stands for a blank value.
-// Elsewhere a name is a field, a number a number and a text a text.
+// operand is read: a text for text fields (a bare word too: Tabella = Anno looks for "Anno"), a
+// number for numeric fields (with the format's decimal separator), a date in the short date
+// format for date fields (a four-digit year always does; a two-digit one is the year within
+// fifty years of today's), "True"/"False" for logical fields. For a field that is not text, a
+// bare word that is no value of its type may name another field; an empty text stands for a
+// blank value. Elsewhere a name is a field, a number a number and a text a text.
 #include "data/db.h"
 #include "data/wwfilterparser.h"
 #include "engine/filter.h"

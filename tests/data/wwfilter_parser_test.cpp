@@ -173,8 +173,14 @@ TEST(WwFilterTranslation, ReadsTheOtherOperandByTheFieldsType) {
         {"Attivo = \"f\"", '.', "dd/MM/yyyy", "(f6 = FALSE)"},
         {"Ora = \"10:30\"", '.', "dd/MM/yyyy", "(f8 = TIME 37800000ms)"},
         {"Momento > \"02/01/0001 00:00:01\"", '.', "dd/MM/yyyy", "(f9 > TIMESTAMP 172801000ms)"},
-        // Another field, a blank, arithmetic, a bare logical field, AND/OR.
+        // A word beside a text field is the text; beside another type, when it is no value of
+        // that type, another field.
+        {"Tabella = Anno", '.', "dd/MM/yyyy", "(f0 = 'Anno')"},
+        {"Anno <> Tabella", '.', "dd/MM/yyyy", "(f1 <> 'Tabella')"},
         {"Chiave = registro", '.', "dd/MM/yyyy", "(f3 = f2)"},
+        {"Attivo = T", '.', "dd/MM/yyyy", "(f6 = TRUE)"},
+        {"Attivo = attivo", '.', "dd/MM/yyyy", "(f6 = f6)"},
+        // A blank, arithmetic, a bare logical field, AND/OR.
         {"Tabella = \"\"", '.', "dd/MM/yyyy", "(f0 = NULL)"},
         {"Chiave <> \"\"", '.', "dd/MM/yyyy", "(f3 <> NULL)"},
         {"(Chiave) + (Registro) > 10", '.', "dd/MM/yyyy", "((f3 + f2) > 10)"},

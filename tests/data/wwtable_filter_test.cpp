@@ -572,4 +572,39 @@ TEST(WwTableFilterLocale, NumbersAndDatesAreReadInTheLocalesFormat) {
     QLocale::setDefault(previous);
 }
 
+// The other operand is read by the field's type: a bare word beside a text field is that text,
+// beside a number field that is no number it names another field.
+TEST(WwTableFilterOperands, AWordBesideATextFieldIsTheText) {
+    TempAlias alias;
+    alias.createKeysTable({{"Anno", "2026", 0, 1},
+                           {"2026", "2026", 0, 2}, // Tabella equals Anno
+                           {"BOLLE.DB", "2026", 3, 3},
+                           {"FATTURE.DB", "Anno", 0, 4}});
+    struct Case {
+        const char* filter;
+        std::vector<int> chiavi;
+    } cases[] = {
+        {"Tabella = Anno", {1}},
+        {"TABELLA <> Anno", {2, 3, 4}},
+        {"Anno = Anno", {4}},
+        {"Chiave = Registro", {3}},
+    };
+    TTestMessageBoxes boxes;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter);
+        TwwTable table(nullptr);
+        table.SetDatabaseName(alias.aliasName());
+        table.SetTableName(QStringLiteral("Keys.DB"));
+        TStringList list;
+        list.SetStrings({QString::fromUtf8(c.filter)});
+        table.SetwwFilter(&list);
+        table.Open();
+        std::vector<int> chiavi;
+        for (table.First(); !table.Eof(); table.Next())
+            chiavi.push_back(table.FieldByName(QStringLiteral("Chiave"))->AsInteger());
+        EXPECT_EQ(chiavi, c.chiavi);
+    }
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
 } // namespace
